@@ -1,0 +1,3 @@
+# 64-bit Windows build: the console tool and everything the tests run under Wine.
+set(VERIMARK_MINGW_TRIPLET x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in the build tree's own prefix. CTest uses it as the
+# cross-compiling emulator, so every test executable goes through here.
+#
+# Wine's helper processes (services.exe, rpcss) inherit the standard handles of the first
+# Wine program of a prefix; if that program runs under CTest, CTest waits for them. So the
+# prefix is created, and a persistent server with its services started, here, detached from
+# our standard handles, before the real program runs. The lock serialises that warm-up;
+# its descriptor is closed on every Wine command, or the server would hold it for ever.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/wine-env.sh"
+
+exec 9>"$WINEPREFIX.lock"
+flock 9
+if [[ ! -f "$WINEPREFIX/.verimark-ready" ]]; then
+  rm -rf "$WINEPREFIX"
+  wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
+  wineserver -w 9>&-
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1 9>&- || true
+  wineserver -w 9>&-
+  touch "$WINEPREFIX/.verimark-ready"
+fi
+# Exit status 0: we started the server, so bring the services up under it now.
+# Status 2: a server for this prefix already runs.
+if wineserver -p </dev/null >/dev/null 2>&1 9>&-; then
+  wine wineboot </dev/null >/dev/null 2>&1 9>&- || true
+fi
+flock -u 9
+exec 9>&-
+exec wine "$@"
