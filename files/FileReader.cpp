@@ -1,0 +1,69 @@
+#include "files/FileReader.h"
+
+#include "files/FileErrorTables.h"
+#include "files/FileIOError.h"
+
+#include <algorithm>
+
+void SeekFile(const WindowsPlatform::FileReadingPath& file, std::uint64_t position)
+{
+    LONG high = static_cast<LONG>(position >> 32);
+    SetLastError(NO_ERROR);
+    if (SetFilePointer(file.Handle(), static_cast<LONG>(position & 0xFFFFFFFF), &high, FILE_BEGIN) ==
+            INVALID_SET_FILE_POINTER &&
+        GetLastError() != NO_ERROR)
+        throw FileSeekError(file.Location(), 0);
+}
+
+FileReader::FileReader(WindowsPlatform::FileReadingPath& file, std::uint64_t start)
+    : file_(&file), position_(start), size_(file.Size())
+{
+}
+
+std::uint32_t FileReader::ReadAt(char* destination, std::uint32_t count)
+{
+    SeekFile(*file_, position_);
+    DWORD read = 0;
+    if (!ReadFile(file_->Handle(), destination, count, &read, nullptr)) {
+        ThrowReadError(file_->Location(), GetLastError());
+        // Only a failure without a code gets here: it read nothing.
+    }
+    position_ += read;
+    return read;
+}
+
+DataReader& FileReader::ReadExactly(char* first, char* last)
+{
+    while (first < last) {
+        const auto want = static_cast<std::uint32_t>(std::min<std::ptrdiff_t>(last - first, 0x7FFFFFFF));
+        const std::uint32_t got = ReadAt(first, want);
+        if (got != want)
+            throw NoMoreData();
+        first += got;
+    }
+    return *this;
+}
+
+void FileReader::ReadSome(ByteRange& range)
+{
+    if (range.Empty())
+        return;
+    const auto want = static_cast<std::uint32_t>(std::min<std::ptrdiff_t>(range.last - range.first, 0x7FFFFFFF));
+    range.first += ReadAt(range.first, want);
+}
+
+DataWriter& FileWriter::Write(const char* first, const char* last)
+{
+    while (first < last) {
+        const auto length = static_cast<DWORD>(std::min<std::ptrdiff_t>(last - first, 0x7FFFFFFF));
+        SeekFile(*file_, position_);
+        DWORD written = 0;
+        if (!WriteFile(file_->Handle(), first, length, &written, nullptr))
+            ThrowWriteError(file_->Location(), GetLastError());
+        if (written != length)
+            throw FileIOError(file_->Location(), 0);
+        position_ += length;
+        first += length;
+    }
+    return *this;
+}

@@ -1,0 +1,49 @@
+#pragma once
+// Open files: one handle and the location it was opened at.
+#include "files/FileLocation.h"
+#include "text/UniqueResource.h"
+
+#include <cstdint>
+
+namespace WindowsPlatform {
+
+class FileReadingPath {
+public:
+    // Opens for reading; others may read, and write too when shareWriters is set.
+    FileReadingPath(const FileLocation& location, bool shareWriters);
+    FileReadingPath(const FileReadingPath&) = delete;
+    FileReadingPath& operator=(const FileReadingPath&) = delete;
+    // Closes the handle; a failure of that close is not reported.
+    virtual ~FileReadingPath() = default;
+
+    virtual void Open(const FileLocation& location, bool shareWriters);
+    // CREATE_ALWAYS empties an existing file in place, keeping its attributes.
+    void OpenWith(const FileLocation& location, std::uint32_t access, std::uint32_t disposition,
+                  std::uint32_t share);
+    void Close();
+    std::uint64_t Size() const;
+    void Flush();
+
+    const FileLocation& Location() const { return location_; }
+    HANDLE Handle() const { return handle_.Get(); }
+    bool IsOpen() const { return handle_.Valid(); }
+
+protected:
+    FileReadingPath() = default;
+
+private:
+    FileLocation location_;
+    UniqueHandle handle_;  // null while closed
+};
+
+// Opened for writing: others may only read.
+class FileWritingPath : public FileReadingPath {
+public:
+    FileWritingPath() = default;
+    ~FileWritingPath() override = default;
+
+    // Closes what is open, then creates the file or empties it in place.
+    void OpenForWriting(const FileLocation& location);
+};
+
+}  // namespace WindowsPlatform

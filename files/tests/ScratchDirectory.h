@@ -1,0 +1,26 @@
+#pragma once
+// A fresh directory under the temporary folder for one test, removed with everything in
+// it (read-only or not) when the test ends.
+#include "files/FileLocation.h"
+
+#include <string>
+
+class ScratchDirectory {
+public:
+    ScratchDirectory();
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+    ~ScratchDirectory();
+
+    const FileLocation& Root() const { return root_; }
+    FileLocation operator/(std::string_view name) const { return FileLocation::Child(root_, name); }
+
+private:
+    FileLocation root_;
+};
+
+// Whole-file helpers that go straight to the system, independent of the code under test.
+void WriteWholeFile(const FileLocation& location, std::string_view bytes);
+std::string ReadWholeFile(const FileLocation& location);
+unsigned long AttributesOf(const FileLocation& location);
+void SetAttributesOf(const FileLocation& location, unsigned long attributes);
