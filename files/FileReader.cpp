@@ -5,16 +5,6 @@
 
 #include <algorithm>
 
-void SeekFile(const WindowsPlatform::FileReadingPath& file, std::uint64_t position)
-{
-    LONG high = static_cast<LONG>(position >> 32);
-    SetLastError(NO_ERROR);
-    if (SetFilePointer(file.Handle(), static_cast<LONG>(position & 0xFFFFFFFF), &high, FILE_BEGIN) ==
-            INVALID_SET_FILE_POINTER &&
-        GetLastError() != NO_ERROR)
-        throw FileSeekError(file.Location(), 0);
-}
-
 FileReader::FileReader(WindowsPlatform::FileReadingPath& file, std::uint64_t start)
     : file_(&file), position_(start), size_(file.Size())
 {
@@ -22,10 +12,13 @@ FileReader::FileReader(WindowsPlatform::FileReadingPath& file, std::uint64_t sta
 
 std::uint32_t FileReader::ReadAt(char* destination, std::uint32_t count)
 {
-    SeekFile(*file_, position_);
+    file_->PositionAt(position_);
     DWORD read = 0;
-    if (!ReadFile(file_->Handle(), destination, count, &read, nullptr)) {
-        ThrowReadError(file_->Location(), GetLastError());
+    const bool ok = ReadFile(file_->Handle(), destination, count, &read, nullptr);
+    const DWORD code = ok ? NO_ERROR : GetLastError();
+    file_->TransferEnded(position_ + read, ok);
+    if (!ok) {
+        ThrowReadError(file_->Location(), code);
         // Only a failure without a code gets here: it read nothing.
     }
     position_ += read;
@@ -56,10 +49,13 @@ DataWriter& FileWriter::Write(const char* first, const char* last)
 {
     while (first < last) {
         const auto length = static_cast<DWORD>(std::min<std::ptrdiff_t>(last - first, 0x7FFFFFFF));
-        SeekFile(*file_, position_);
+        file_->PositionAt(position_);
         DWORD written = 0;
-        if (!WriteFile(file_->Handle(), first, length, &written, nullptr))
-            ThrowWriteError(file_->Location(), GetLastError());
+        const bool ok = WriteFile(file_->Handle(), first, length, &written, nullptr);
+        const DWORD code = ok ? NO_ERROR : GetLastError();
+        file_->TransferEnded(position_ + written, ok);
+        if (!ok)
+            ThrowWriteError(file_->Location(), code);
         if (written != length)
             throw FileIOError(file_->Location(), 0);
         position_ += length;

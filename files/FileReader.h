@@ -1,6 +1,6 @@
 #pragma once
-// Data readers and writers over an open file. Each keeps its own position and positions
-// the handle before every call, so several can share one file. None owns the file.
+// Data readers and writers over an open file. Each keeps its own position and has the
+// handle put there before every call, so several can share one file. None owns the file.
 #include "files/FileReadingPath.h"
 #include "text/DataReader.h"
 #include "text/DataWriter.h"
@@ -42,6 +42,3 @@ private:
     WindowsPlatform::FileReadingPath* file_;
     std::uint64_t position_;
 };
-
-// Positions the handle at `position` for the next read or write.
-void SeekFile(const WindowsPlatform::FileReadingPath& file, std::uint64_t position);

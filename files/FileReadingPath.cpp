@@ -20,6 +20,7 @@ void FileReadingPath::OpenWith(const FileLocation& location, std::uint32_t acces
 {
     location_ = location;
     handle_.Reset();
+    pointerKnown_ = false;
     // The handle table may see nothing wrong in a code (0, or 38 where it is not an error);
     // the open has failed all the same.
     auto fail = [&](DWORD code) {
@@ -44,8 +45,11 @@ void FileReadingPath::OpenWith(const FileLocation& location, std::uint32_t acces
     // GetFileType reports an unknown type with NO_ERROR; clear any stale code first.
     SetLastError(NO_ERROR);
     const DWORD type = GetFileType(h);
-    if (type == FILE_TYPE_DISK)
+    if (type == FILE_TYPE_DISK) {
+        pointer_ = 0;
+        pointerKnown_ = true;
         return;
+    }
     if (type == FILE_TYPE_UNKNOWN) {
         const DWORD code = GetLastError();
         if (code != NO_ERROR)
@@ -53,6 +57,27 @@ void FileReadingPath::OpenWith(const FileLocation& location, std::uint32_t acces
     }
     handle_.Reset();
     throw FilePermissionError(location, ERROR_ACCESS_DENIED);
+}
+
+void FileReadingPath::PositionAt(std::uint64_t position)
+{
+    if (pointerKnown_ && pointer_ == position)
+        return;
+    pointerKnown_ = false;
+    LONG high = static_cast<LONG>(position >> 32);
+    SetLastError(NO_ERROR);
+    if (SetFilePointer(handle_.Get(), static_cast<LONG>(position & 0xFFFFFFFF), &high, FILE_BEGIN) ==
+            INVALID_SET_FILE_POINTER &&
+        GetLastError() != NO_ERROR)
+        throw FileSeekError(location_, 0);
+    pointer_ = position;
+    pointerKnown_ = true;
+}
+
+void FileReadingPath::TransferEnded(std::uint64_t position, bool succeeded)
+{
+    pointer_ = position;
+    pointerKnown_ = succeeded;
 }
 
 void FileReadingPath::Close()

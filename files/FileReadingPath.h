@@ -24,6 +24,12 @@ public:
     std::uint64_t Size() const;
     void Flush();
 
+    // Puts the handle's file pointer at `position` for the next transfer, and records where
+    // a transfer left it. The pointer belongs to this layer: it remembers where the handle
+    // stands and only asks the system to move it when it is elsewhere.
+    void PositionAt(std::uint64_t position);
+    void TransferEnded(std::uint64_t position, bool succeeded);
+
     const FileLocation& Location() const { return location_; }
     HANDLE Handle() const { return handle_.Get(); }
     bool IsOpen() const { return handle_.Valid(); }
@@ -34,6 +40,8 @@ protected:
 private:
     FileLocation location_;
     UniqueHandle handle_;  // null while closed
+    std::uint64_t pointer_ = 0;
+    bool pointerKnown_ = false;
 };
 
 // Opened for writing: others may only read.

@@ -103,6 +103,30 @@ TEST(FileReader, ShortExactReadTakesWhatIsThereThenFails)
     EXPECT_EQ(std::string(buffer, 3), "012");
 }
 
+TEST(FileReader, ReadersSharingAHandleKeepTheirOwnPositions)
+{
+    ScratchDirectory scratch;
+    const FileLocation file = scratch / "f";
+    WriteWholeFile(file, "abcdefghij");
+    FileReadingPath path(file, false);
+    FileReader front(path, 0), back(path, 6);
+    char a[2], b[2];
+    for (int round = 0; round < 2; ++round) {
+        front.ReadExactly(a, a + 2);
+        back.ReadExactly(b, b + 2);
+        EXPECT_EQ(std::string(a, 2), round ? "cd" : "ab");
+        EXPECT_EQ(std::string(b, 2), round ? "ij" : "gh");
+    }
+    FileWritingPath out;
+    out.OpenForWriting(scratch / "g");
+    FileWriter w1(out, 0), w2(out, 3);
+    w2.Write("xyz", std::string_view("xyz").data() + 3);
+    w1.Write("abc", std::string_view("abc").data() + 3);
+    char all[6];
+    FileReader(out, 0).ReadExactly(all, all + 6);
+    EXPECT_EQ(std::string(all, 6), "abcxyz");
+}
+
 TEST(FileWriter, KeepsItsOwnPositionAndWritesNothingForAnEmptyRun)
 {
     ScratchDirectory scratch;
