@@ -1,0 +1,291 @@
+#include "xml/SimpleXMLParserPL.h"
+
+#include <cstring>
+
+namespace {
+
+// Bytes up to the first of two stop bytes (or the end).
+const char* ScanTo(const char* p, const char* end, char a, char b)
+{
+    while (p < end && *p != a && *p != b)
+        ++p;
+    return p;
+}
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// A signed hexadecimal number as the C runtime's strtol reads it with base 16 and a 32-bit
+// long: leading white space, a sign, an optional 0x, digits of either case; it stops at
+// the first byte that cannot continue the number, gives 0 without digits and saturates.
+long ReadSignedHex(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    if (i + 2 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
+        HexValue(text[i + 2]) >= 0)
+        i += 2;
+    constexpr long long limit = 0x80000000LL;  // the magnitude of the smallest long
+    long long magnitude = 0;
+    for (; i < text.size(); ++i) {
+        const int digit = HexValue(text[i]);
+        if (digit < 0)
+            break;
+        magnitude = magnitude * 16 + digit;
+        if (magnitude > limit)
+            magnitude = limit + 1;  // saturated; stays above every limit
+    }
+    if (negative)
+        return magnitude >= limit ? static_cast<long>(-limit) : static_cast<long>(-magnitude);
+    return magnitude >= limit ? 0x7FFFFFFFL : static_cast<long>(magnitude);
+}
+
+}  // namespace
+
+std::string DecodeXMLEntity(std::string_view entity)
+{
+    if (entity == "&lt;")
+        return "<";
+    if (entity == "&gt;")
+        return ">";
+    if (entity == "&amp;")
+        return "&";
+    if (entity == "&quot;")
+        return "\"";
+    if (entity.size() >= 4 && entity.substr(0, 3) == "&#x" && entity.back() == ';') {
+        const long value = ReadSignedHex(entity.substr(3, entity.size() - 4));
+        if (value < 256)
+            return std::string(1, static_cast<char>(static_cast<unsigned char>(value)));
+    }
+    return std::string(entity);
+}
+
+void SimpleXMLParserPL::Feed(const char* p, const char* end)
+{
+    while (p < end) {
+        // The states that collect runs take them whole; the rest go byte by byte.
+        switch (state_) {
+        case State::Content: {
+            const char* stop = ScanTo(p, end, '<', '&');
+            text_.append(p, stop);
+            p = stop;
+            if (p == end)
+                return;
+            byte_ = *p++;
+            Go(byte_ == '<' ? State::TagOpen : State::TextEntity);
+            continue;
+        }
+        case State::TextEntity:
+        case State::ValueEntity: {
+            const char* stop = ScanTo(p, end, ';', ';');
+            entity_.append(p, stop);
+            p = stop;
+            if (p == end)
+                return;
+            byte_ = *p++;
+            Go(state_ == State::TextEntity ? State::Content : State::AttributeValue);
+            continue;
+        }
+        case State::AttributeValue: {
+            const char* stop = ScanTo(p, end, quote_, '&');
+            CurrentSlot().value.append(p, stop);
+            p = stop;
+            if (p == end)
+                return;
+            byte_ = *p++;
+            Go(byte_ == '&' ? State::ValueEntity : State::InTag);
+            continue;
+        }
+        default:
+            break;
+        }
+
+        const char b = byte_ = *p++;
+        switch (state_) {
+        case State::TagOpen:
+            if (b == ' ') {
+                if (!name_.empty())
+                    Go(State::InTag);
+            } else if (b == '/') {
+                if (name_.empty())
+                    state_ = State::EndTag;
+                else
+                    selfClosing_ = true;
+            } else if (b == '>') {
+                Go(State::Content);
+            } else if (b == '-') {
+                if (++hyphens_ == 2) {
+                    hyphens_ = 0;
+                    state_ = State::Comment;
+                }
+            } else {
+                selfClosing_ = false;
+                name_ += b;
+                if (name_ == "![CDATA[") {
+                    name_.clear();
+                    history_[0] = history_[1] = 0;
+                    state_ = State::CData;
+                }
+            }
+            break;
+        case State::EndTag:
+            if (b == '>')
+                Go(State::Content);
+            else
+                name_ += b;
+            break;
+        case State::InTag:
+            if (b == '>')
+                Go(State::Content);
+            else if (b == '/')
+                selfClosing_ = true;
+            else if (b != ' ' && b != '?')
+                Go(State::AttributeName);
+            break;
+        case State::AttributeName:
+            if (b == '=')
+                state_ = State::BeforeValue;
+            else
+                CurrentSlot().name += b;
+            break;
+        case State::BeforeValue:
+            if (b == '"' || b == '\'') {
+                quote_ = b;
+                Go(State::AttributeValue);
+            }
+            break;
+        case State::Comment:
+            if (b == '-')
+                ++hyphens_;
+            else if (b == '>' && hyphens_ >= 2)
+                Go(State::Content);
+            else
+                hyphens_ = 0;
+            break;
+        case State::CData:
+            if (b == '>' && history_[0] == ']' && history_[1] == ']') {
+                Go(State::Content);
+            } else {
+                if (history_[0] != 0)
+                    text_ += history_[0];
+                history_[0] = history_[1];
+                history_[1] = b;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void SimpleXMLParserPL::Go(State next)
+{
+    Exit(next);
+    Enter(next);
+    state_ = next;
+}
+
+void SimpleXMLParserPL::Exit(State next)
+{
+    switch (state_) {
+    case State::Content:
+    case State::CData:
+        DeliverText();
+        break;
+    case State::TextEntity: {
+        entity_ += ';';
+        const std::string decoded = DecodeXMLEntity(entity_);
+        handler_->OnCharacters(std::string_view(decoded));
+        break;
+    }
+    case State::TagOpen:
+        if (next == State::Content)
+            DeliverTag(false);
+        break;
+    case State::EndTag:
+        if (next == State::Content)
+            handler_->OnEndElement(std::string_view(name_));
+        break;
+    case State::InTag:
+        if (next == State::Content)
+            DeliverTag(true);
+        break;
+    case State::AttributeValue:
+        if (next != State::ValueEntity)
+            ++attributeCount_;
+        break;
+    case State::ValueEntity:
+        entity_ += ';';
+        CurrentSlot().value += DecodeXMLEntity(entity_);
+        break;
+    default:
+        break;
+    }
+}
+
+void SimpleXMLParserPL::Enter(State next)
+{
+    switch (next) {
+    case State::TextEntity:
+    case State::ValueEntity:
+        entity_.assign(1, '&');
+        break;
+    case State::TagOpen:
+        hyphens_ = 0;
+        name_.clear();
+        attributeCount_ = 0;
+        selfClosing_ = false;
+        break;
+    case State::InTag:
+        if (slots_.size() <= attributeCount_)
+            slots_.emplace_back();
+        CurrentSlot().name.clear();
+        CurrentSlot().value.clear();
+        break;
+    case State::AttributeName:
+        selfClosing_ = false;
+        CurrentSlot().name += byte_;
+        break;
+    case State::Comment:
+        hyphens_ = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+void SimpleXMLParserPL::DeliverText()
+{
+    if (text_.empty())
+        return;
+    handler_->OnCharacters(std::string_view(text_));
+    text_.clear();
+}
+
+void SimpleXMLParserPL::DeliverTag(bool withAttributes)
+{
+    pointers_.clear();
+    if (withAttributes)
+        for (std::size_t i = 0; i < attributeCount_; ++i)
+            pointers_.push_back(&slots_[i]);
+    const U8String name = std::string_view(name_);
+    if (!name_.empty() && name_[0] == '?') {
+        handler_->OnProcessingInstruction(name, pointers_);
+        return;
+    }
+    handler_->OnStartElement(name, pointers_);
+    if (selfClosing_)
+        handler_->OnEndElement(name);
+}
