@@ -9,6 +9,7 @@ packages=(
   wine wine64
   googletest
   libicu-dev
+  libxml2-dev g++
 )
 
 missing=()

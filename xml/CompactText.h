@@ -1,48 +1,71 @@
 #pragma once
-// An owning, growable byte string of 16 bytes that allocates nothing while empty: the
-// text of a parsed element, kept small because a large response has millions of them.
+// An owning, growable byte string of 16 bytes: up to 15 bytes live in place, longer texts
+// on the heap. The text of a parsed element, kept small because a large response has
+// millions of them and most of their texts are short.
 #include "text/UString.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 class CompactText {
 public:
-    CompactText() noexcept = default;
-    explicit CompactText(U8String text) { Append(text); }
+    static constexpr std::uint32_t InlineCapacity = 15;
+
+    CompactText() noexcept { SetInlineLength(0); }
+    explicit CompactText(U8String text) : CompactText() { Append(text); }
     CompactText(const CompactText& other) : CompactText(other.View()) {}
     CompactText(CompactText&& other) noexcept
-        : bytes_(other.bytes_), length_(other.length_), capacity_(other.capacity_)
     {
-        other.bytes_ = nullptr;
-        other.length_ = other.capacity_ = 0;
+        std::memcpy(raw_, other.raw_, sizeof raw_);
+        other.SetInlineLength(0);
     }
     CompactText& operator=(CompactText other) noexcept
     {
         Swap(other);
         return *this;
     }
-    ~CompactText() { delete[] bytes_; }
+    ~CompactText()
+    {
+        if (!IsInline())
+            delete[] heap_.bytes;
+    }
 
-    // The first append allocates exactly; later ones grow geometrically.
+    // A text that arrives whole is stored exactly; one that grows, geometrically.
     void Append(U8String text);
-    void Clear() noexcept { length_ = 0; }
+    void Clear() noexcept;
 
-    U8String View() const noexcept { return {bytes_, bytes_ + length_}; }
+    const char* Data() const noexcept { return IsInline() ? raw_ : heap_.bytes; }
+    std::uint32_t Length() const noexcept { return IsInline() ? InlineLength() : heap_.length; }
+    bool Empty() const noexcept { return Length() == 0; }
+    bool IsInline() const noexcept { return (Tag() & 0x80) != 0; }
+    U8String View() const noexcept { return {Data(), Data() + Length()}; }
     operator U8String() const noexcept { return View(); }
-    std::string_view StringView() const noexcept { return {bytes_, length_}; }
-    std::uint32_t Length() const noexcept { return length_; }
-    bool Empty() const noexcept { return length_ == 0; }
+    std::string_view StringView() const noexcept { return {Data(), Length()}; }
 
     void Swap(CompactText& other) noexcept
     {
-        std::swap(bytes_, other.bytes_);
-        std::swap(length_, other.length_);
-        std::swap(capacity_, other.capacity_);
+        char scratch[sizeof raw_];
+        std::memcpy(scratch, raw_, sizeof raw_);
+        std::memcpy(raw_, other.raw_, sizeof raw_);
+        std::memcpy(other.raw_, scratch, sizeof raw_);
     }
 
 private:
-    char* bytes_ = nullptr;
-    std::uint32_t length_ = 0;
-    std::uint32_t capacity_ = 0;
+    // On the heap the last byte is the top byte of a length below 2^31, so its top bit
+    // is clear; in place it holds 0x80 plus the length.
+    struct Heap {
+        char* bytes;
+        std::uint32_t capacity;
+        std::uint32_t length;
+    };
+    unsigned char Tag() const noexcept { return static_cast<unsigned char>(raw_[15]); }
+    std::uint32_t InlineLength() const noexcept { return Tag() & 0x7F; }
+    void SetInlineLength(std::uint32_t n) noexcept { raw_[15] = static_cast<char>(0x80 | n); }
+
+    union {
+        Heap heap_;
+        char raw_[16];
+    };
 };
+static_assert(sizeof(CompactText) == 16);

@@ -1,12 +1,24 @@
 #include "xml/SimpleXMLParserPL.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
 
-// Bytes up to the first of two stop bytes (or the end).
+// Bytes up to the first of two stop bytes (or the end), eight at a time: character data
+// is most of a document, and this is where the parser spends its time on it.
 const char* ScanTo(const char* p, const char* end, char a, char b)
 {
+    constexpr std::uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+    const std::uint64_t aa = ones * static_cast<unsigned char>(a), bb = ones * static_cast<unsigned char>(b);
+    while (end - p >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        const std::uint64_t x = word ^ aa, y = word ^ bb;
+        if (((x - ones) & ~x & highs) | ((y - ones) & ~y & highs))
+            break;
+        p += 8;
+    }
     while (p < end && *p != a && *p != b)
         ++p;
     return p;
@@ -79,10 +91,16 @@ void SimpleXMLParserPL::Feed(const char* p, const char* end)
         switch (state_) {
         case State::Content: {
             const char* stop = ScanTo(p, end, '<', '&');
-            text_.append(p, stop);
-            p = stop;
-            if (p == end)
-                return;
+            if (stop != end && text_.empty() && stop != p) {
+                // The whole run is in this piece: deliver it from the input, without a copy.
+                handler_->OnCharacters({p, stop});
+                p = stop;
+            } else {
+                text_.append(p, static_cast<std::size_t>(stop - p));
+                p = stop;
+                if (p == end)
+                    return;
+            }
             byte_ = *p++;
             Go(byte_ == '<' ? State::TagOpen : State::TextEntity);
             continue;
@@ -90,7 +108,7 @@ void SimpleXMLParserPL::Feed(const char* p, const char* end)
         case State::TextEntity:
         case State::ValueEntity: {
             const char* stop = ScanTo(p, end, ';', ';');
-            entity_.append(p, stop);
+            entity_.append(p, static_cast<std::size_t>(stop - p));
             p = stop;
             if (p == end)
                 return;
@@ -100,13 +118,43 @@ void SimpleXMLParserPL::Feed(const char* p, const char* end)
         }
         case State::AttributeValue: {
             const char* stop = ScanTo(p, end, quote_, '&');
-            CurrentSlot().value.append(p, stop);
+            CurrentSlot().value.append(p, static_cast<std::size_t>(stop - p));
             p = stop;
             if (p == end)
                 return;
             byte_ = *p++;
             Go(byte_ == '&' ? State::ValueEntity : State::InTag);
             continue;
+        }
+        case State::TagOpen: {
+            // Ordinary name bytes in one run; the name can only become "![CDATA[" at a "[".
+            const char* stop = p;
+            while (stop < end && *stop != ' ' && *stop != '/' && *stop != '>' && *stop != '-' && *stop != '[')
+                ++stop;
+            if (stop != p) {
+                selfClosing_ = false;
+                name_.append(p, static_cast<std::size_t>(stop - p));
+                p = stop;
+                if (p == end)
+                    return;
+            }
+            break;
+        }
+        case State::EndTag: {
+            const char* stop = ScanTo(p, end, '>', '>');
+            name_.append(p, static_cast<std::size_t>(stop - p));
+            p = stop;
+            if (p == end)
+                return;
+            break;
+        }
+        case State::AttributeName: {
+            const char* stop = ScanTo(p, end, '=', '=');
+            CurrentSlot().name.append(p, static_cast<std::size_t>(stop - p));
+            p = stop;
+            if (p == end)
+                return;
+            break;
         }
         default:
             break;
@@ -133,7 +181,7 @@ void SimpleXMLParserPL::Feed(const char* p, const char* end)
             } else {
                 selfClosing_ = false;
                 name_ += b;
-                if (name_ == "![CDATA[") {
+                if (b == '[' && name_ == "![CDATA[") {
                     name_.clear();
                     history_[0] = history_[1] = 0;
                     state_ = State::CData;

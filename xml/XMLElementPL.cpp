@@ -6,11 +6,29 @@ XMLElementPL::XMLElementPL(SharedText name, Attributes attributes) : name_(std::
 }
 
 XMLElementPL::XMLElementPL(const XMLElementPL& other)
-    : name_(other.name_), attributes_(other.attributes_), text_(other.text_), children_(other.children_),
-      reuseSet_(other.reuseSet_)
 {
-    if (reuseSet_)
-        reuse_ = std::next(children_->begin(), std::distance(other.children_->begin(), other.reuse_));
+    CopyFrom(other, other.children_ ? std::make_shared<NodePool>() : PoolRef());
+}
+
+void XMLElementPL::CopyFrom(const XMLElementPL& other, const PoolRef& pool)
+{
+    name_ = other.name_;
+    attributes_ = other.attributes_;
+    text_ = other.text_;
+    if (!other.children_)
+        return;
+    Children& children = EnsureChildren(pool);
+    for (const XMLElementPL& child : *other.children_)
+        children.emplace_back().CopyFrom(child, pool);
+    if (other.reuse_ != Children::iterator{})
+        reuse_ = std::next(children.begin(), std::distance(other.children_->begin(), other.reuse_));
+}
+
+XMLElementPL::Children& XMLElementPL::EnsureChildren(const PoolRef& pool)
+{
+    if (!children_)
+        children_ = DuplicatingPtr<Children>(std::make_unique<Children>(PoolAllocator<XMLElementPL>(pool)));
+    return *children_;
 }
 
 XMLElementPL& XMLElementPL::operator=(XMLElementPL other) noexcept
@@ -20,7 +38,6 @@ XMLElementPL& XMLElementPL::operator=(XMLElementPL other) noexcept
     text_ = std::move(other.text_);
     children_ = std::move(other.children_);
     reuse_ = other.reuse_;
-    reuseSet_ = other.reuseSet_;
     return *this;
 }
 
@@ -38,22 +55,21 @@ const XMLElementPL::Attributes& XMLElementPL::AttributeList() const
     return attributes_ ? *attributes_ : none;
 }
 
-void XMLElementPL::Reinitialise(SharedText name, Attributes attributes)
+void XMLElementPL::Reinitialise(SharedText name, Attributes attributes, const PoolRef& pool)
 {
     name_ = std::move(name);
     SetAttributes(std::move(attributes));
     text_.Clear();
-    Children& children = children_.Ensure();
+    Children& children = EnsureChildren(pool);
     reuse_ = children.begin();
-    reuseSet_ = true;
 }
 
-XMLElementPL& XMLElementPL::NextChild(SharedText name, Attributes attributes)
+XMLElementPL& XMLElementPL::NextChild(SharedText name, Attributes attributes, const PoolRef& pool)
 {
-    Children& children = children_.Ensure();
-    if (reuseSet_ && reuse_ != children.end()) {
+    Children& children = EnsureChildren(pool);
+    if (reuse_ != Children::iterator{} && reuse_ != children.end()) {
         XMLElementPL& child = *reuse_++;
-        child.Reinitialise(std::move(name), std::move(attributes));
+        child.Reinitialise(std::move(name), std::move(attributes), pool);
         return child;
     }
     return children.emplace_back(std::move(name), std::move(attributes));
@@ -61,10 +77,10 @@ XMLElementPL& XMLElementPL::NextChild(SharedText name, Attributes attributes)
 
 XMLElementPL::Children& XMLElementPL::TrimChildren()
 {
-    Children& children = children_.Ensure();
-    if (reuseSet_) {
+    Children& children = EnsureChildren({});
+    if (reuse_ != Children::iterator{}) {
         children.erase(reuse_, children.end());
-        reuseSet_ = false;
+        reuse_ = {};
     }
     return children;
 }

@@ -5,9 +5,16 @@
 SharedText XMLTreeParserPL::Intern(U8String name)
 {
     constexpr std::size_t maxNames = 64;
-    for (const SharedText& known : names_)
-        if (known.View() == name)
-            return known;
+    // Consecutive tags mostly repeat the pattern of the previous item: look after the last hit first.
+    for (std::size_t i = 0, n = names_.size(); i < n; ++i) {
+        std::size_t at = lastHit_ + 1 + i;
+        if (at >= n)
+            at -= n;
+        if (names_[at].View() == name) {
+            lastHit_ = at;
+            return names_[at];
+        }
+    }
     SharedText text(name);
     if (names_.size() < maxNames)
         names_.push_back(text);
@@ -27,11 +34,11 @@ void XMLTreeParserPL::OnStartElement(U8String name, XMLAttributeSpan attributes)
             root_ = std::make_unique<XMLElementPL>(Intern(name), std::move(copies));
         } else {
             // A second top-level element takes the first one's place.
-            root_->Reinitialise(Intern(name), std::move(copies));
+            root_->Reinitialise(Intern(name), std::move(copies), pool_);
         }
         element = root_.get();
     } else {
-        element = &open_.back()->NextChild(Intern(name), std::move(copies));
+        element = &open_.back()->NextChild(Intern(name), std::move(copies), pool_);
     }
     open_.push_back(element);
 }

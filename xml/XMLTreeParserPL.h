@@ -23,7 +23,9 @@ private:
     // Equal names share one stored copy; a response repeats a handful of names a million times.
     SharedText Intern(U8String name);
 
+    XMLElementPL::PoolRef pool_ = std::make_shared<NodePool>();
     std::unique_ptr<XMLElementPL> root_;
     std::vector<XMLElementPL*> open_;
     std::vector<SharedText> names_;
+    std::size_t lastHit_ = 0;
 };
