@@ -1,0 +1,82 @@
+#pragma once
+// What the compliance tests set up on the machine, restored afterwards: the agent's
+// registry values, its mutex, and scratch exchange directories; and a scripted agent that
+// acts in the pauses of an exchange, which run in virtual time.
+#include "files/FileLocation.h"
+#include "files/Sleeper.h"
+#include "files/tests/ScratchDirectory.h"
+#include "text/UniqueResource.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Sets registry values under HKEY_LOCAL_MACHINE for the test's lifetime and puts back
+// what was there before.
+class RegistryValues {
+public:
+    RegistryValues() = default;
+    RegistryValues(const RegistryValues&) = delete;
+    RegistryValues& operator=(const RegistryValues&) = delete;
+    ~RegistryValues();
+
+    void SetString(const wchar_t* key, const wchar_t* name, const std::wstring& value);
+    void SetDword(const wchar_t* key, const wchar_t* name, DWORD value);
+    void Remove(const wchar_t* key, const wchar_t* name);
+
+private:
+    struct Saved {
+        std::wstring key, name;
+        std::optional<std::vector<BYTE>> data;
+        DWORD type = 0;
+    };
+    void Save(const wchar_t* key, const wchar_t* name);
+    std::vector<Saved> saved_;
+};
+
+std::wstring Wide(const FileLocation& location);
+void WriteRaw(const FileLocation& location, std::string_view bytes);
+
+// A well-formed response document.
+std::string Response(std::string_view type, std::string_view body = {});
+std::string ProgressResponse(int state, std::string_view more = {});
+
+// The agent's side: registry values, the running mutex, the two directories.
+class AgentEnvironment : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The request the agent would find, or nothing.
+    std::optional<std::string> PendingRequest() const;
+    // Takes the request as the agent does: reads and removes it.
+    std::string TakeRequest();
+    void Answer(std::string_view document);
+    void StopAgent() { agentMutex_.Reset(); }
+
+    ScratchDirectory scratch_;
+    RegistryValues registry_;
+    FileLocation requestDir_, responseDir_;
+    FileLocation requestFile_, responseFile_;
+    UniqueHandle agentMutex_;
+};
+
+// Pauses in virtual time; step k (1-based) of the script runs during the k-th pause.
+class ScriptedAgent final : public Sleeper {
+public:
+    ScriptedAgent() : scope_(*this) {}
+    void Sleep(std::uint32_t milliseconds) override;
+
+    // Actions for the coming pauses, in order (a pause beyond the script does nothing).
+    void Then(std::function<void()> action) { script_.push_back(std::move(action)); }
+
+    std::vector<std::uint32_t> pauses;
+
+private:
+    std::vector<std::function<void()>> script_;
+    ScopedSleeper scope_;
+};

@@ -1,0 +1,298 @@
+#include "compliance/ComplianceApi.h"
+#include "compliance/ComplianceLock.h"
+#include "compliance/Registry.h"
+#include "compliance/tests/MachineState.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Pauses = std::vector<std::uint32_t>;
+const Pauses fullWait{1000, 2000, 4000, 3000};
+
+class Session : public AgentEnvironment {
+protected:
+    // Open with an agent that takes the request and answers in the first pause.
+    void OpenSession(ScriptedAgent& agent)
+    {
+        agent.Then([this] {
+            TakeRequest();
+            Answer(Response("Open"));
+        });
+        ASSERT_EQ(COMPLIANCE_Open(L"http://server:52311/cgi-bin/bfgather.exe/actionsite", L"Patch Baseline", 5), 0);
+    }
+    // One Progress call answered in its first pause.
+    std::int32_t Progress(ScriptedAgent& agent, const std::string& answer, std::int32_t& percent, std::int32_t& error)
+    {
+        agent.Then([this, answer] {
+            TakeRequest();
+            Answer(answer);
+        });
+        return COMPLIANCE_Progress(percent, error);
+    }
+};
+
+TEST_F(Session, NothingWorksBeforeOpen)
+{
+    std::int32_t percent = 77, error = 0;
+    EXPECT_EQ(COMPLIANCE_Progress(percent, error), 2);
+    EXPECT_EQ(error, -6);
+    EXPECT_EQ(percent, 77);
+    EXPECT_EQ(COMPLIANCE_Close(), -6);
+    EXPECT_EQ(COMPLIANCE_ResultCount(), -8);
+    _bstr_t a, b, c, d, e, f;
+    EXPECT_EQ(COMPLIANCE_GetResult(0, a, b, c, d, e, f), -8);
+}
+
+TEST_F(Session, WholeSessionFromOpenToClose)
+{
+    ScriptedAgent agent;
+    agent.Then([this] {
+        const std::string request = TakeRequest();
+        EXPECT_EQ(request,
+                  "<?xml version=\"1.0\"?>\r\n<TVKVerimarkRequest Version=\"1.0\">\r\n"
+                  "\t<RequestType>Open</RequestType>\r\n"
+                  "\t<RequestURL>http://server:52311/cgi-bin/bfgather.exe/actionsite</RequestURL>\r\n"
+                  "\t<RequestDOC>Patch Baseline</RequestDOC>\r\n\t<RequestFlags>5</RequestFlags>\r\n"
+                  "</TVKVerimarkRequest>");
+        Answer(Response("Open"));
+    });
+    ASSERT_EQ(COMPLIANCE_Open(L"http://server:52311/cgi-bin/bfgather.exe/actionsite", L"Patch Baseline", 5), 0);
+    EXPECT_EQ(agent.pauses, Pauses{1000});
+    EXPECT_TRUE(ComplianceLock::Held());
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -15);
+
+    std::int32_t percent = -1, error = 0;
+    EXPECT_EQ(Progress(agent, ProgressResponse(3, "\t<ResponseProgressPercent>40</ResponseProgressPercent>\r\n"),
+                       percent, error),
+              3);
+    EXPECT_EQ(percent, 40);
+    EXPECT_EQ(COMPLIANCE_ResultCount(), -8);
+
+    const std::string items =
+        "\t<ResponseItem><Designator>d1</Designator><Result>True</Result><ResultType>boolean</ResultType>"
+        "<EvaluationTime>12</EvaluationTime><Description>first &amp; one</Description><Comment>c1</Comment>"
+        "</ResponseItem>\r\n"
+        "\t<ResponseItem><Designator>d2</Designator><Comment>caf\xC3\xA9</Comment></ResponseItem>\r\n";
+    EXPECT_EQ(Progress(agent, ProgressResponse(1, items), percent, error), 1);
+    EXPECT_EQ(COMPLIANCE_ResultCount(), 2);
+    _bstr_t designator, result, type, time, description, comment;
+    ASSERT_EQ(COMPLIANCE_GetResult(0, designator, result, type, time, description, comment), 0);
+    EXPECT_STREQ(static_cast<const wchar_t*>(designator), L"d1");
+    EXPECT_STREQ(static_cast<const wchar_t*>(result), L"True");
+    EXPECT_STREQ(static_cast<const wchar_t*>(type), L"boolean");
+    EXPECT_STREQ(static_cast<const wchar_t*>(time), L"12");
+    EXPECT_STREQ(static_cast<const wchar_t*>(description), L"first & one");
+    EXPECT_STREQ(static_cast<const wchar_t*>(comment), L"c1");
+    ASSERT_EQ(COMPLIANCE_GetResult(1, designator, result, type, time, description, comment), 0);
+    EXPECT_EQ(result.length(), 0u);
+    EXPECT_STREQ(static_cast<const wchar_t*>(comment), L"caf\x00E9");
+    EXPECT_EQ(COMPLIANCE_GetResult(2, designator, result, type, time, description, comment), -20);
+    EXPECT_EQ(COMPLIANCE_GetResult(-1, designator, result, type, time, description, comment), -20);
+
+    // Ready results are answered without asking the agent again.
+    const std::size_t pausesBefore = agent.pauses.size();
+    EXPECT_EQ(COMPLIANCE_Progress(percent, error), 1);
+    EXPECT_EQ(agent.pauses.size(), pausesBefore);
+    EXPECT_FALSE(PendingRequest());
+
+    agent.Then([this] {
+        EXPECT_NE(TakeRequest().find("<RequestType>Close</RequestType>\r\n</TVKVerimarkRequest>"), std::string::npos);
+        Answer(Response("Close"));
+    });
+    EXPECT_EQ(COMPLIANCE_Close(), 0);
+    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_EQ(COMPLIANCE_ResultCount(), -8);
+}
+
+TEST_F(Session, AgentChecksInOrder)
+{
+    registry_.Remove(ClientKeyPath, L"Version");
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -1);
+    registry_.SetString(ClientKeyPath, L"Version", L"");
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -1);
+    registry_.SetDword(ClientKeyPath, L"Version", 5);
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -1);
+    registry_.SetString(ClientKeyPath, L"Version", L"4.1.7");
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -9);
+    registry_.SetString(ClientKeyPath, L"Version", L"4.2");
+    StopAgent();
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -2);
+    agentMutex_.Reset(CreateMutexW(nullptr, FALSE, L"Global\\One Quorlan TVKClient At A Time"));
+    registry_.Remove(ApiKeyPath, L"ResponseDir");
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -4);
+    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_FALSE(PendingRequest());
+}
+
+TEST_F(Session, DirectoriesAreCreatedWhenTheirParentExists)
+{
+    const FileLocation fresh = scratch_ / "fresh";
+    registry_.SetString(ApiKeyPath, L"ResponseDir", Wide(fresh));
+    ScriptedAgent agent;
+    agent.Then([this, fresh] {
+        TakeRequest();
+        WriteRaw(FileLocation::Child(fresh, "response.xml"), Response("Open"));
+    });
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), 0);
+    EXPECT_TRUE(fresh.IsDirectory());
+}
+
+TEST_F(Session, UnusableDirectoryValuesCloseTheSession)
+{
+    registry_.SetString(ApiKeyPath, L"ResponseDir", Wide(scratch_ / "missing\\responses"));
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -23);
+    EXPECT_EQ((scratch_ / "missing").Attributes(), INVALID_FILE_ATTRIBUTES);
+    const FileLocation file = scratch_ / "a-file";
+    WriteRaw(file, "x");
+    registry_.SetString(ApiKeyPath, L"ResponseDir", Wide(file));
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -23);
+    registry_.SetString(ApiKeyPath, L"ResponseDir", L"");
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -4);
+    registry_.SetString(ApiKeyPath, L"ResponseDir", L"relative");
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -23);
+    EXPECT_FALSE(ComplianceLock::Held());
+    // Refused permission to create: a read-only file system.
+    registry_.SetString(ApiKeyPath, L"ResponseDir", L"Z:\\proc\\verimark-responses");
+    const std::int32_t refused = COMPLIANCE_Open(L"u", L"d", 0);
+    EXPECT_TRUE(refused == -25 || refused == -23) << refused;
+    EXPECT_FALSE(ComplianceLock::Held());
+}
+
+TEST_F(Session, UrlThatIsNotValidUtf16IsRefused)
+{
+    const wchar_t broken[] = {L'h', 0xD800, L'x', 0};
+    EXPECT_EQ(COMPLIANCE_Open(broken, L"d", 0), -17);
+    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_FALSE(PendingRequest());
+}
+
+TEST_F(Session, WaitingRequestBlocksOpen)
+{
+    WriteRaw(requestFile_, "<old/>");
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -5);
+    EXPECT_EQ(*PendingRequest(), "<old/>");
+    EXPECT_FALSE(ComplianceLock::Held());
+}
+
+TEST_F(Session, RequestNeverTakenCostsTheWholeWaitAndStays)
+{
+    ScriptedAgent agent;
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -3);
+    EXPECT_EQ(agent.pauses, fullWait);
+    EXPECT_TRUE(PendingRequest());
+    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -5);
+}
+
+TEST_F(Session, TakenButNeverAnswered)
+{
+    ScriptedAgent agent;
+    agent.Then([this] { TakeRequest(); });
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -7);
+    EXPECT_EQ(agent.pauses, fullWait);
+    EXPECT_FALSE(ComplianceLock::Held());
+}
+
+TEST_F(Session, HalfWrittenAnswerIsReadAgainAfterTheNextPause)
+{
+    ScriptedAgent agent;
+    const std::string whole = Response("Open");
+    agent.Then([this, whole] {
+        TakeRequest();
+        Answer(whole.substr(0, whole.size() / 2));
+    });
+    agent.Then({});
+    agent.Then([this, whole] { Answer(whole); });
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), 0);
+    EXPECT_EQ(agent.pauses, (Pauses{1000, 2000, 4000}));
+}
+
+TEST_F(Session, AnswerOfAnotherTypeIsNotTheAnswer)
+{
+    ScriptedAgent agent;
+    OpenSession(agent);
+    // The Open answer is still there when the Progress request is taken.
+    agent.Then([this] { TakeRequest(); });
+    agent.Then([this] { Answer(ProgressResponse(3, "<ResponseProgressPercent>10</ResponseProgressPercent>")); });
+    std::int32_t percent = 0, error = 0;
+    EXPECT_EQ(COMPLIANCE_Progress(percent, error), 3);
+    EXPECT_EQ(percent, 10);
+    EXPECT_EQ(agent.pauses, (Pauses{1000, 1000, 2000}));
+}
+
+TEST_F(Session, StaleAnswerOnlyIsTakenButNotAnswered)
+{
+    ScriptedAgent agent;
+    OpenSession(agent);
+    agent.Then([this] { TakeRequest(); });
+    std::int32_t percent = 0, error = 0;
+    EXPECT_EQ(COMPLIANCE_Progress(percent, error), 2);
+    EXPECT_EQ(error, -7);
+    EXPECT_TRUE(ComplianceLock::Held());  // a failed Progress leaves the session open
+    EXPECT_EQ(COMPLIANCE_ResultCount(), -8);
+}
+
+TEST_F(Session, ProgressStatesAndTheirOutputs)
+{
+    ScriptedAgent agent;
+    OpenSession(agent);
+    std::int32_t percent = 55, error = 66;
+    EXPECT_EQ(Progress(agent, ProgressResponse(2, "<ResponseProgressError>-22</ResponseProgressError>"), percent, error), 2);
+    EXPECT_EQ(error, -22);
+    EXPECT_EQ(percent, 55);
+    EXPECT_EQ(Progress(agent, ProgressResponse(3), percent, error), 3);
+    EXPECT_EQ(percent, 0);
+    EXPECT_EQ(Progress(agent, Response("Progress", "<ResponseProgressError>-4</ResponseProgressError>"), percent, error), 2);
+    EXPECT_EQ(error, -4);
+    EXPECT_EQ(Progress(agent, Response("Progress"), percent, error), 2);
+    EXPECT_EQ(error, 0);
+    percent = error = 9;
+    EXPECT_EQ(Progress(agent, ProgressResponse(7), percent, error), -7);
+    EXPECT_EQ(percent, 9);
+    EXPECT_EQ(error, 9);
+    EXPECT_EQ(Progress(agent, ProgressResponse(1), percent, error), 1);
+    EXPECT_EQ(COMPLIANCE_ResultCount(), 0);
+}
+
+TEST_F(Session, InvalidUtf8StopsGetResultAtThatText)
+{
+    ScriptedAgent agent;
+    OpenSession(agent);
+    std::int32_t percent = 0, error = 0;
+    const std::string item = "<ResponseItem><Designator>ok</Designator><Result>fine</Result>"
+                             "<ResultType>bad\xC0\x80</ResultType><Comment>later</Comment></ResponseItem>";
+    ASSERT_EQ(Progress(agent, ProgressResponse(1, item), percent, error), 1);
+    _bstr_t designator, result, type(L"untouched"), time(L"untouched"), description, comment(L"untouched");
+    EXPECT_EQ(COMPLIANCE_GetResult(0, designator, result, type, time, description, comment), -26);
+    EXPECT_STREQ(static_cast<const wchar_t*>(designator), L"ok");
+    EXPECT_STREQ(static_cast<const wchar_t*>(result), L"fine");
+    EXPECT_STREQ(static_cast<const wchar_t*>(type), L"untouched");
+    EXPECT_STREQ(static_cast<const wchar_t*>(comment), L"untouched");
+}
+
+TEST_F(Session, CloseWithoutAnAnswerStillCloses)
+{
+    ScriptedAgent agent;
+    OpenSession(agent);
+    EXPECT_EQ(COMPLIANCE_Close(), -3);
+    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_EQ(COMPLIANCE_Close(), -6);
+}
+
+TEST_F(Session, RequestThatCannotBeWrittenIsNeverPutInPlace)
+{
+    // "requestTemp.xml" is a directory with something in it: it can be neither written nor removed.
+    const FileLocation temp = FileLocation::Child(requestDir_, "requestTemp.xml");
+    ASSERT_TRUE(CreateDirectoryW(Wide(temp).c_str(), nullptr));
+    WriteRaw(FileLocation::Child(temp, "inside"), "x");
+    ScriptedAgent agent;
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -17);
+    EXPECT_FALSE(PendingRequest());
+    EXPECT_FALSE(ComplianceLock::Held());
+}
+
+}  // namespace

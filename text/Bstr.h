@@ -1,0 +1,8 @@
+#pragma once
+// The platform's reference-counted BSTR wrapper, _bstr_t, and its exception, _com_error.
+// Always reach them through here: <comdef.h> holds the inline pieces the wrapper needs,
+// text/ComSupport.cpp the out-of-line ones that MinGW has no library for.
+#include "text/Win32.h"
+
+#include <comdef.h>
+#include <comutil.h>
