@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks under Wine and prints their figures and ratios.
-# Usage: scripts/bench.sh [files|xml|response ...]   (default: all)
+# Usage: scripts/bench.sh [files|xml|response ...]   (default: all three)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -48,6 +48,16 @@ bench_xml() {
   done
 }
 
-for what in "${@:-files xml}"; do
+bench_response() {
+  echo "== ReadResponseFile (file layer, tree parser and interpretation), next to the tree parser alone"
+  documents
+  for n in 1000 100000 1000000; do
+    file="$data/items-$n.xml"
+    echo "  response reader: $(best 3 run "$bin/bench_read_response.exe" "$(winepath -w "$file")")"
+    echo "  tree parser    : $(best 3 run "$bin/bench_xml_parser.exe" measure "$(winepath -w "$file")")"
+  done
+}
+
+for what in "${@:-files xml response}"; do
   for one in $what; do "bench_$one"; done
 done
