@@ -2,7 +2,7 @@
 //
 //   TVKClientSim install [--version V] [--request-dir DIR] [--response-dir DIR]
 //   TVKClientSim uninstall
-//   TVKClientSim run [--data DIR] [--check-interval MS] [--fault NAME[:ARG][@N]]...
+//   TVKClientSim run [--data DIR] [--check-interval MS] [--keep-answers DIR] [--fault NAME[:ARG][@N]]...
 //   TVKClientSim stop
 #include "agent/FaultPlan.h"
 #include "agent/StandInAgent.h"
@@ -170,6 +170,7 @@ struct Scheduled {
 int Run(Arguments& args)
 {
     std::string data = ".";
+    std::wstring keep;
     std::uint32_t interval = 400;
     FaultPlan faults;
     while (args.More()) {
@@ -183,6 +184,8 @@ int Run(Arguments& args)
             if (value.empty() || value.size() > 6 || value.find_first_not_of("0123456789") != std::string::npos)
                 return Fail("--check-interval takes milliseconds");
             interval = static_cast<std::uint32_t>(std::stoul(value));
+        } else if (option == L"--keep-answers") {
+            keep = Wide(value);
         } else if (option == L"--fault") {
             if (auto error = faults.Add(value))
                 return Fail(*error);
@@ -252,6 +255,8 @@ int Run(Arguments& args)
                                      : ""));
         std::string stale;
         const std::string answer = agent.Answer(*request, n, now, faults, &stale);
+        if (!keep.empty())
+            WriteWhole(keep + L"\\answer-" + std::to_wstring(n) + L".xml", answer);
         if (!agent.LastEvent().empty())
             Log(agent.LastEvent());
         if (faults.For(FaultKind::NoAnswer, n)) {
@@ -287,7 +292,8 @@ int Usage()
     std::fprintf(stderr,
                  "usage: TVKClientSim install [--version V] [--request-dir DIR] [--response-dir DIR]\n"
                  "       TVKClientSim uninstall\n"
-                 "       TVKClientSim run [--data DIR] [--check-interval MS] [--fault NAME[:ARG][@N]]...\n"
+                 "       TVKClientSim run [--data DIR] [--check-interval MS] [--keep-answers DIR]\n"
+                 "                        [--fault NAME[:ARG][@N]]...\n"
                  "       TVKClientSim stop\n"
                  "faults: %s\n",
                  FaultPlan::Names().c_str());

@@ -1,0 +1,14 @@
+#pragma once
+// One run of the console tool: open, report progress once a second, export, list, close.
+#include "text/Bstr.h"
+
+#include <cstdint>
+
+// RunAndList's results besides 0.
+inline constexpr std::int32_t RunInvalidUtf8 = -26;  // an item's text was not valid UTF-8
+inline constexpr std::int32_t RunExportFailed = -2;  // the response could not be exported (reported on stderr)
+
+std::int32_t RunAndList(_bstr_t url, _bstr_t document, std::int32_t flags, bool exportResponse, _bstr_t outputPath);
+
+// Copies the agent's last response document to outputPath, byte for byte.
+void ExportResponseFile(const _bstr_t& outputPath);

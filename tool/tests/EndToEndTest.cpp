@@ -1,0 +1,239 @@
+// The console tool against the stand-in agent, both as real processes, in real time.
+#include "compliance/ComplianceLock.h"
+#include "compliance/Registry.h"
+#include "compliance/tests/MachineState.h"
+#include "tool/tests/ProcessRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+namespace {
+
+const std::wstring url = L"http://myserver:52311/cgi-bin/tvkgather.exe/actionsite";
+
+std::wstring Verimark() { return ProgramPath(L"tool/Verimark.exe"); }
+std::wstring Agent() { return ProgramPath(L"agent/TVKClientSim.exe"); }
+
+std::size_t Count(const std::string& text, const std::string& what)
+{
+    std::size_t n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+class EndToEnd : public AgentEnvironment {
+protected:
+    void SetUp() override
+    {
+        AgentEnvironment::SetUp();
+        StopAgent();  // the agent process holds the mutex, not this test
+    }
+    std::unique_ptr<BackgroundProgram> StartAgent(std::vector<std::wstring> faults = {},
+                                                  std::wstring data = L"" VERIMARK_SAMPLE_DATA)
+    {
+        answers_ = scratch_ / "answers";
+        CreateDirectoryW(Wide(answers_).c_str(), nullptr);
+        std::vector<std::wstring> args{L"run", L"--data", data, L"--check-interval", L"250", L"--keep-answers",
+                                       Wide(answers_)};
+        for (const std::wstring& fault : faults) {
+            args.push_back(L"--fault");
+            args.push_back(fault);
+        }
+        auto agent = std::make_unique<BackgroundProgram>(Agent(), args);
+        EXPECT_TRUE(agent->WaitForOutput("running:")) << agent->Output();
+        return agent;
+    }
+    Finished RunTool(std::vector<std::wstring> arguments) { return RunProgram(Verimark(), arguments); }
+    std::string AnswerNumber(int n)
+    {
+        const std::string name = "answer-" + std::to_string(n) + ".xml";
+        return ReadWholeFile(FileLocation::Child(answers_, std::string_view(name)));
+    }
+
+    FileLocation answers_;
+};
+
+TEST_F(EndToEnd, CompleteSessionListsEveryItem)
+{
+    auto agent = StartAgent();
+    const Finished run = RunTool({L"-c", url, L"Workstation Baseline"});
+    EXPECT_EQ(run.exitCode, 0u) << run.out << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::size_t progressLines = Count(run.out, "% completed.\r\n");
+    EXPECT_GE(progressLines, 1u) << run.out;
+    // One second between polls.
+    EXPECT_GE(run.seconds, 1.0 * progressLines);
+    EXPECT_TRUE(std::regex_search(run.out, std::regex("^COMPLIANCE_Progress [0-9]+% completed\\.\r\n"))) << run.out;
+    EXPECT_NE(run.out.find("COMPLIANCE_ResultCount is 8\r\n"), std::string::npos) << run.out;
+    EXPECT_EQ(Count(run.out, "    Designator: "), 8u);
+    EXPECT_EQ(Count(run.out, "Eval Time (\xB5s): "), 8u);
+    EXPECT_NE(run.out.find("    Designator: os-family\r\n        Result: True\r\n   Result Type: boolean\r\n"
+                           "Eval Time (\xB5s): "),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("          Desc: The legacy policy file is present & recent\r\n"
+                           "       Comment: C:\\ProgramData\\Quorlan\\policy.ini is missing\r\n\r\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_TRUE(std::regex_search(run.out, std::regex("Eval Time \\(\xB5s\\): [0-9]+\r\n")));
+    EXPECT_NE(agent->Output().find("took Close request"), std::string::npos);
+    EXPECT_TRUE(ComplianceLock::Acquire());  // the tool let go of the lock
+    ComplianceLock::Release();
+}
+
+TEST_F(EndToEnd, ExportIsTheAgentsResponseByteForByte)
+{
+    auto agent = StartAgent();
+    const FileLocation exported = scratch_ / "exported.xml";
+    const Finished run = RunTool({L"-x", url, L"Workstation Baseline", Wide(exported), L"0"});
+    EXPECT_EQ(run.exitCode, 0u) << run.out << run.err;
+    // The export is the last Progress answer, the one with the items (the Close answer came after).
+    const std::size_t requests = Count(agent->Output(), "took ");
+    ASSERT_GE(requests, 3u);
+    const std::string copy = ReadWholeFile(exported);
+    EXPECT_EQ(copy, AnswerNumber(static_cast<int>(requests) - 1));
+    EXPECT_EQ(Count(copy, "<ResponseItem>"), 8u);
+}
+
+TEST_F(EndToEnd, ExportIntoAMissingFolderIsReportedAndTheLockReleased)
+{
+    auto agent = StartAgent();
+    const FileLocation target = scratch_ / "no such folder\\out.xml";
+    const Finished run = RunTool({L"-x", url, L"Workstation Baseline", Wide(target)});
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(-2)) << run.out << run.err;
+    EXPECT_EQ(run.err.rfind("Error: could not export the response to \"" + std::string(target.Text().View()) + "\": ", 0),
+              0u)
+        << run.err;
+    EXPECT_EQ(Count(run.err, "\n"), 1u);
+    EXPECT_NE(run.out.find("COMPLIANCE_ResultCount is 8"), std::string::npos);
+    EXPECT_TRUE(ComplianceLock::Acquire());
+    ComplianceLock::Release();
+}
+
+TEST_F(EndToEnd, OpenFailuresPrintTheirCode)
+{
+    // No agent: its mutex is missing.
+    Finished run = RunTool({L"-c", url, L"Workstation Baseline"});
+    EXPECT_EQ(run.out, "COMPLIANCE_Open returned error: -2\r\n");
+    EXPECT_EQ(run.exitCode, 0u);
+
+    registry_.SetString(ClientKeyPath, L"Version", L"4.1.7");
+    EXPECT_EQ(RunTool({L"-c", url, L"doc"}).out, "COMPLIANCE_Open returned error: -9\r\n");
+    registry_.SetString(ClientKeyPath, L"Version", L"4.1.8");
+
+    auto agent = StartAgent();
+    WriteRaw(requestFile_, "<left/>");
+    agent->Stop();
+    EXPECT_EQ(RunTool({L"-c", url, L"doc"}).out, "COMPLIANCE_Open returned error: -2\r\n");
+    agentMutex_.Reset(CreateMutexW(nullptr, FALSE, L"Global\\One Quorlan TVKClient At A Time"));
+    EXPECT_EQ(RunTool({L"-c", url, L"doc"}).out, "COMPLIANCE_Open returned error: -5\r\n");
+    ASSERT_TRUE(DeleteFileW(Wide(requestFile_).c_str()));
+
+    ASSERT_TRUE(ComplianceLock::Acquire());  // this test process is "another process"
+    EXPECT_EQ(RunTool({L"-c", url, L"doc"}).out, "COMPLIANCE_Open returned error: -6\r\n");
+    ComplianceLock::Release();
+
+    registry_.Remove(ApiKeyPath, L"RequestDir");
+    EXPECT_EQ(RunTool({L"-c", url, L"doc"}).out, "COMPLIANCE_Open returned error: -4\r\n");
+}
+
+TEST_F(EndToEnd, RequestNeverTakenCostsTenSeconds)
+{
+    auto agent = StartAgent({L"never-take"});
+    const Finished run = RunTool({L"-c", url, L"Workstation Baseline"});
+    EXPECT_EQ(run.out, "COMPLIANCE_Open returned error: -3\r\n");
+    EXPECT_GE(run.seconds, 9.5);
+    EXPECT_TRUE(PendingRequest());
+}
+
+TEST_F(EndToEnd, ProgressErrorsAndAnswersThatNeverCome)
+{
+    auto unavailable = StartAgent({L"error-22@2"});
+    Finished run = RunTool({L"-c", url, L"Workstation Baseline"});
+    EXPECT_EQ(run.out, "Client reports not available right now.\r\n");
+    unavailable.reset();
+
+    auto agent = StartAgent();
+    run = RunTool({L"-c", url, L"No Such Document"});
+    EXPECT_EQ(run.out, "COMPLIANCE_Progress returned error -31.\r\n");
+    agent.reset();
+
+    // Taken and never answered: the Progress exchange and the Close one each wait 10 seconds.
+    auto silent = StartAgent({L"no-answer@2"});
+    run = RunTool({L"-c", url, L"Workstation Baseline"});
+    EXPECT_EQ(run.out, "COMPLIANCE_Progress returned error -7.\r\n");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(ComplianceLock::Acquire());
+    ComplianceLock::Release();
+}
+
+TEST_F(EndToEnd, InvalidUtf8StopsTheListingWithAnErrorAndReleasesTheLock)
+{
+    auto agent = StartAgent({L"invalid-utf8"});
+    Finished run = RunTool({L"-c", url, L"Workstation Baseline", L"3"});
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(-1));
+    EXPECT_EQ(run.err, "Error: XML is not valid UTF-8.\r\n");
+    EXPECT_EQ(Count(run.out, "    Designator: "), 1u) << run.out;
+    EXPECT_NE(agent->Output().find("flags 3)"), std::string::npos);
+    EXPECT_NE(agent->Output().find("took Close request"), std::string::npos);
+    // The next session opens.
+    run = RunTool({L"-c", url, L"Workstation Baseline", L"7x"});
+    EXPECT_EQ(run.err, "Error: XML is not valid UTF-8.\r\n");
+    EXPECT_NE(agent->Output().find("flags 7)"), std::string::npos);
+}
+
+TEST_F(EndToEnd, TextsOutsideTheCodePageArePrintedWithItsReplacement)
+{
+    const FileLocation data = scratch_ / "data";
+    const FileLocation site = FileLocation::Child(data, "__TVKData\\actionsite\\__Compliance");
+    for (const char* part : {"", "\\__TVKData", "\\__TVKData\\actionsite", "\\__TVKData\\actionsite\\__Compliance"})
+        CreateDirectoryW((Wide(data) + std::wstring(part, part + std::strlen(part))).c_str(), nullptr);
+    WriteRaw(FileLocation::Child(site, "cjk.xml"),
+             "<ComplianceDocument><Check Designator=\"\xE4\xB8\xAD-1\" Description=\"\xE4\xB8\xAD\xE6\x96\x87\">"
+             "<DirectoryExists Path=\"C:\\windows\"/></Check>"
+             "<Check Designator=\"two\"><DirectoryExists Path=\"C:\\windows\"/></Check></ComplianceDocument>");
+    auto agent = StartAgent({}, Wide(data));
+    const Finished run = RunTool({L"-c", url, L"cjk.xml"});
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_EQ(Count(run.out, "    Designator: "), 2u) << run.out;
+    // With UTF-8 as the ANSI code page nothing would need replacing.
+    if (GetACP() != CP_UTF8) {
+        EXPECT_NE(run.out.find("    Designator: ?-1\r\n"), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("          Desc: ??\r\n"), std::string::npos) << run.out;
+    }
+}
+
+TEST(CommandLine, UsageForEveryOtherForm)
+{
+    for (const std::vector<std::wstring>& args : std::vector<std::vector<std::wstring>>{
+             {}, {L"-D"}, {L"-d", L"x"}, {L"-c", L"u"}, {L"-c", L"u", L"d", L"1", L"2"}, {L"-x", L"u", L"d"},
+             {L"-c", L"u", L"d", L"16"}, {L"-c", L"u", L"d", L"-1"}, {L"-x", L"u", L"d", L"o", L"99"}}) {
+        const Finished run = RunProgram(ProgramPath(L"tool/Verimark.exe"), args);
+        EXPECT_EQ(run.exitCode, static_cast<DWORD>(-1));
+        EXPECT_EQ(run.out.rfind("Usage: \r\n       Verimark -d\r\n", 0), 0u);
+    }
+    const Finished usage = RunProgram(ProgramPath(L"tool/Verimark.exe"), {});
+    EXPECT_EQ(usage.out,
+              "Usage: \r\n"
+              "       Verimark -d\r\n"
+              "       Verimark -c <url> <doc> [<numeric flags>]\r\n"
+              "       Verimark -x <url> <doc> <output xml full path> [<numeric flags>]\r\n"
+              "  where:\r\n"
+              "    <url> is a site gather url the TVKClient is subscribed.\r\n"
+              "    <doc> is the name of the compliance document to process.\r\n"
+              "    <output xml full path> is the full path of where the response XML will be output.\r\n"
+              "  sample:\r\n"
+              "    Verimark -c http://myserver:52311/cgi-bin/tvkgather.exe/actionsite ComplianceDoc.xml\r\n"
+              "  note:\r\n"
+              "    in this example <doc> would be in the __TVKData\\actionsite\\__Compliance folder.\r\n"
+              "    flags = a number from 0 to 15 (the sum of the following values).\r\n"
+              "          = 1 - COMPLIANCE_FLAG_GATHER         - gather all sites.\r\n"
+              "          = 2 - COMPLIANCE_FLAG_EVALUATE_ALL   - evaluate all vantrels.\r\n"
+              "          = 4 - COMPLIANCE_FLAG_IDLE_CPU_USAGE - use IDLE cpu resource level.\r\n"
+              "          = 8 - COMPLIANCE_FLAG_ACTIONHINT     - treat <doc> arg as action id hint.\r\n");
+}
+
+}  // namespace

@@ -1,0 +1,154 @@
+#include "tool/tests/ProcessRunner.h"
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace {
+
+std::wstring Quote(const std::wstring& argument)
+{
+    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos)
+        return argument;
+    std::wstring quoted = L"\"";
+    std::size_t slashes = 0;
+    for (wchar_t c : argument) {
+        if (c == L'\\') {
+            ++slashes;
+        } else {
+            quoted.append(c == L'"' ? 2 * slashes + 1 : slashes, L'\\');
+            slashes = 0;
+        }
+        if (c != L'\\')
+            quoted += c;
+    }
+    quoted.append(2 * slashes, L'\\');
+    return quoted + L"\"";
+}
+
+std::wstring CommandLine(const std::wstring& program, const std::vector<std::wstring>& arguments)
+{
+    std::wstring line = Quote(program);
+    for (const std::wstring& argument : arguments)
+        line += L" " + Quote(argument);
+    return line;
+}
+
+std::wstring TempFile(const wchar_t* prefix)
+{
+    wchar_t directory[MAX_PATH + 1], path[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, directory);
+    GetTempFileNameW(directory, prefix, 0, path);
+    return path;
+}
+
+UniqueFile Inheritable(const std::wstring& path, DWORD access, DWORD disposition)
+{
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    return UniqueFile(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  &inherit, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+std::string Slurp(const std::wstring& path)
+{
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+UniqueHandle Start(const std::wstring& program, const std::vector<std::wstring>& arguments, HANDLE out, HANDLE err)
+{
+    UniqueFile input = Inheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input.Get();
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    PROCESS_INFORMATION info{};
+    std::wstring line = CommandLine(program, arguments);
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
+        throw std::runtime_error("cannot start a program");
+    CloseHandle(info.hThread);
+    return UniqueHandle(info.hProcess);
+}
+
+}  // namespace
+
+std::wstring ProgramPath(const wchar_t* relative)
+{
+    std::wstring path = VERIMARK_BIN_DIR L"/";
+    path += relative;
+    for (wchar_t& c : path)
+        if (c == L'/')
+            c = L'\\';
+    return path;
+}
+
+Finished RunProgram(const std::wstring& program, const std::vector<std::wstring>& arguments, DWORD timeoutMs)
+{
+    const std::wstring outPath = TempFile(L"out"), errPath = TempFile(L"err");
+    Finished finished;
+    {
+        UniqueFile out = Inheritable(outPath, GENERIC_WRITE, CREATE_ALWAYS);
+        UniqueFile err = Inheritable(errPath, GENERIC_WRITE, CREATE_ALWAYS);
+        const auto start = std::chrono::steady_clock::now();
+        UniqueHandle process = Start(program, arguments, out.Get(), err.Get());
+        if (WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0) {
+            TerminateProcess(process.Get(), 99);
+            WaitForSingleObject(process.Get(), 5000);
+        }
+        finished.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        GetExitCodeProcess(process.Get(), &finished.exitCode);
+    }
+    finished.out = Slurp(outPath);
+    finished.err = Slurp(errPath);
+    DeleteFileW(outPath.c_str());
+    DeleteFileW(errPath.c_str());
+    return finished;
+}
+
+BackgroundProgram::BackgroundProgram(const std::wstring& program, const std::vector<std::wstring>& arguments)
+    : outputPath_(TempFile(L"agt"))
+{
+    UniqueFile out = Inheritable(outputPath_, GENERIC_WRITE, CREATE_ALWAYS);
+    process_ = Start(program, arguments, out.Get(), out.Get());
+}
+
+BackgroundProgram::~BackgroundProgram()
+{
+    Stop();
+    DeleteFileW(outputPath_.c_str());
+}
+
+bool BackgroundProgram::WaitForOutput(const std::string& text, DWORD timeoutMs)
+{
+    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+        if (Output().find(text) != std::string::npos)
+            return true;
+        if (WaitForSingleObject(process_.Get(), 50) == WAIT_OBJECT_0)
+            return Output().find(text) != std::string::npos;
+    }
+    return false;
+}
+
+std::string BackgroundProgram::Output() const
+{
+    return Slurp(outputPath_);
+}
+
+DWORD BackgroundProgram::Stop()
+{
+    if (!process_)
+        return 0;
+    if (UniqueHandle stop(OpenEventW(EVENT_MODIFY_STATE, FALSE, L"TVKClientSim.Stop")); stop)
+        SetEvent(stop.Get());
+    if (WaitForSingleObject(process_.Get(), 10000) != WAIT_OBJECT_0)
+        TerminateProcess(process_.Get(), 99);
+    DWORD code = 0;
+    GetExitCodeProcess(process_.Get(), &code);
+    process_.Reset();
+    return code;
+}
