@@ -76,6 +76,14 @@ struct Arguments {
     const std::wstring& Next() { return words[at++]; }
 };
 
+// Creates a directory and whatever of its parents is missing.
+void CreateDirectories(const std::wstring& path)
+{
+    for (std::size_t at = path.find_first_of(L"\\/", 3); at != std::wstring::npos; at = path.find_first_of(L"\\/", at + 1))
+        CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
+    CreateDirectoryW(path.c_str(), nullptr);
+}
+
 int Install(Arguments& args)
 {
     std::wstring version = L"4.2.0", requests = DefaultDirectory(L"Requests"), responses = DefaultDirectory(L"Responses");
@@ -96,6 +104,8 @@ int Install(Arguments& args)
     if (!SetString(ClientKeyPath, L"Version", version) || !SetString(ApiKeyPath, L"RequestDir", requests) ||
         !SetString(ApiKeyPath, L"ResponseDir", responses))
         return Fail("cannot write the registry values under HKEY_LOCAL_MACHINE (administrator rights?)");
+    CreateDirectories(requests);
+    CreateDirectories(responses);
     Log("installed: Version " + Narrow(version) + ", RequestDir " + Narrow(requests) + ", ResponseDir " +
         Narrow(responses));
     return 0;
@@ -199,8 +209,8 @@ int Run(Arguments& args)
         return Fail("RequestDir and ResponseDir are not set: run \"TVKClientSim install\" first");
     const std::wstring requests = Wide(std::string(requestDir->StringView()));
     const std::wstring responses = Wide(std::string(responseDir->StringView()));
-    CreateDirectoryW(requests.c_str(), nullptr);
-    CreateDirectoryW(responses.c_str(), nullptr);
+    CreateDirectories(requests);
+    CreateDirectories(responses);
 
     UniqueHandle stop(CreateEventW(nullptr, TRUE, FALSE, stopEventName));
     if (!stop || GetLastError() == ERROR_ALREADY_EXISTS)

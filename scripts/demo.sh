@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The main job: a real compliance session against the stand-in agent, under Wine.
+# Installs what is needed, builds, installs and starts TVKClientSim with the sample site,
+# runs "Verimark -c" so you see progress and results, exports the response with
+# "Verimark -x", stops the agent and says where the exported file is.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+bash scripts/setup.sh
+VERIMARK_ARCHS=x86_64 source scripts/build.sh >/dev/null
+
+export VERIMARK_BUILD_DIR="$root/build/x86_64"
+source cmake/wine-env.sh
+run() { cmake/wine-run.sh "$@"; }
+bin=build/x86_64
+demo="$root/build/demo"
+mkdir -p "$demo"
+agent_log="$demo/agent.log"
+: >"$agent_log"
+export_file="$demo/response-export.xml"
+rm -f "$export_file"
+: >"$agent_log"
+
+stop_all() {
+  run "$bin/agent/TVKClientSim.exe" stop >/dev/null 2>&1 || true
+  [[ -n "${agent_pid:-}" ]] && wait "$agent_pid" 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
+}
+trap stop_all EXIT
+
+url="http://myserver:52311/cgi-bin/tvkgather.exe/actionsite"
+document="Workstation Baseline"
+
+echo "== Installing the stand-in agent (registry values under HKEY_LOCAL_MACHINE)"
+run "$bin/agent/TVKClientSim.exe" install | tr -d '\r'
+echo "== Starting it with the sample site (log: $agent_log)"
+run "$bin/agent/TVKClientSim.exe" run --data "$(winepath -w "$root/agent/sample")" >"$agent_log" 2>&1 &
+agent_pid=$!
+for _ in $(seq 1 200); do grep -q "running:" "$agent_log" 2>/dev/null && break; sleep 0.1; done
+
+echo "== Verimark -c \"$url\" \"$document\""
+# The tool writes in the ANSI code page (Windows-1252 here); shown as UTF-8 on this terminal.
+run "$bin/tool/Verimark.exe" -c "$url" "$document" | tr -d '\r' | iconv -f WINDOWS-1252 -t UTF-8
+echo "== Verimark -x ... (export the agent's response document)"
+run "$bin/tool/Verimark.exe" -x "$url" "$document" "$(winepath -w "$export_file")" >/dev/null
+[[ -s "$export_file" ]] || { echo "demo: the export did not arrive" >&2; exit 1; }
+echo "== Stopping the agent"
+stop_all
+trap - EXIT
+echo "The agent's response document was exported to: $export_file"
