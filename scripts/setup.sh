@@ -10,6 +10,7 @@ packages=(
   googletest
   libicu-dev
   libxml2-dev g++
+  libwine-dev
 )
 
 missing=()

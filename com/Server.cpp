@@ -1,0 +1,182 @@
+// The library's entry points: the object map, class objects, unloading and self-registration.
+#include "com/ClassFactory.h"
+#include "com/Module.h"
+#include "com/Registrar.h"
+#include "com/SessionObject.h"
+#include "text/UniqueResource.h"
+
+#include <oleauto.h>
+
+#include <mutex>
+#include <new>
+#include <vector>
+
+namespace {
+
+struct ObjectMapEntry {
+    const CLSID& clsid;
+    WORD script;  // resource of type "REGISTRY"
+    CreateFunction create;
+    ClassFactory* factory;  // created on first request, kept to unload
+};
+
+ObjectMapEntry objectMap[] = {
+    {CLSID_Progress, 102, &CProgress::Create<CProgress>, nullptr},
+    {CLSID_Response, 103, &CResponse::Create<CResponse>, nullptr},
+    {CLSID_Session, 104, &CSession::Create<CSession>, nullptr},
+};
+
+std::mutex factoryMutex;
+bool initialised = false;
+
+// The registry script of an entry, as UTF-16 text.
+HRESULT LoadScript(const std::wstring& path, WORD id, std::wstring& script)
+{
+    HMODULE data = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE_EXCLUSIVE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!data)
+        data = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!data)
+        return HRESULT_FROM_WIN32(GetLastError());
+    HRESULT hr = S_OK;
+    HRSRC found = FindResourceW(data, MAKEINTRESOURCEW(id), L"REGISTRY");
+    HGLOBAL loaded = found ? LoadResource(data, found) : nullptr;
+    const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    const DWORD size = found ? SizeofResource(data, found) : 0;
+    if (!bytes) {
+        hr = HRESULT_FROM_WIN32(GetLastError());
+    } else {
+        const int units = MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(size), nullptr, 0);
+        script.assign(static_cast<std::size_t>(units), L'\0');
+        MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(size), script.data(), units);
+    }
+    FreeLibrary(data);
+    return hr;
+}
+
+HRESULT RunScript(WORD id, bool registering)
+{
+    std::wstring path, script;
+    HRESULT hr = Module::FileName(path);
+    if (FAILED(hr))
+        return hr;
+    // Doubled single quotes survive the script's quoting as one.
+    std::wstring escaped;
+    for (wchar_t c : path) {
+        escaped += c;
+        if (c == L'\'')
+            escaped += c;
+    }
+    if (escaped.size() > 520)
+        return E_FAIL;
+    if (FAILED(hr = LoadScript(path, id, script)))
+        return hr;
+    Registrar registrar;
+    registrar.AddReplacement(L"Module", escaped);
+    registrar.AddReplacement(L"Module_Raw", escaped);
+    return registrar.Run(script, registering);
+}
+
+// From the library's own file, or from a .tlb beside it.
+HRESULT LoadOwnTypeLibrary(ITypeLib** library, std::wstring& path)
+{
+    HRESULT hr = Module::FileName(path);
+    if (FAILED(hr))
+        return hr;
+    if (SUCCEEDED(hr = LoadTypeLib(path.c_str(), library)))
+        return hr;
+    std::wstring tlb = path;
+    const std::size_t slash = tlb.find_last_of(L"\\/");
+    const std::size_t dot = tlb.find_last_of(L'.');
+    if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash))
+        tlb.erase(dot);
+    tlb += L".tlb";
+    return LoadTypeLib(tlb.c_str(), library);
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        Module::Attach(instance);
+        initialised = true;
+        DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        for (ObjectMapEntry& entry : objectMap)
+            if (ClassFactory* factory = std::exchange(entry.factory, nullptr))
+                factory->Release();
+        Module::Detach();
+        initialised = false;
+    }
+    return TRUE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow()
+{
+    return Module::LockCount() == 0 ? S_OK : S_FALSE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    if (!initialised)
+        return E_UNEXPECTED;
+    for (ObjectMapEntry& entry : objectMap) {
+        if (!IsEqualCLSID(clsid, entry.clsid))
+            continue;
+        {
+            std::lock_guard lock(factoryMutex);
+            if (!entry.factory)
+                entry.factory = new (std::nothrow) ClassFactory(entry.create);
+            if (!entry.factory)
+                return E_OUTOFMEMORY;
+        }
+        return entry.factory->QueryInterface(iid, object);
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer()
+{
+    for (const ObjectMapEntry& entry : objectMap)
+        if (const HRESULT hr = RunScript(entry.script, true); FAILED(hr))
+            return hr;
+    ITypeLib* library = nullptr;
+    std::wstring path;
+    HRESULT hr = LoadOwnTypeLibrary(&library, path);
+    if (FAILED(hr))
+        return hr;
+    BSTR helpFile = nullptr;
+    std::wstring helpDirectory;
+    if (SUCCEEDED(library->GetDocumentation(-1, nullptr, nullptr, nullptr, &helpFile)) && helpFile) {
+        helpDirectory.assign(helpFile, SysStringLen(helpFile));
+        const std::size_t cut = helpDirectory.find_last_of(L"\\/:");
+        helpDirectory.erase(cut == std::wstring::npos ? 0 : cut + 1);
+        SysFreeString(helpFile);
+    }
+    hr = RegisterTypeLib(library, path.data(), helpDirectory.empty() ? nullptr : helpDirectory.data());
+    library->Release();
+    return hr;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer()
+{
+    for (const ObjectMapEntry& entry : objectMap)
+        if (const HRESULT hr = RunScript(entry.script, false); FAILED(hr))
+            return hr;
+    ITypeLib* library = nullptr;
+    std::wstring path;
+    HRESULT hr = LoadOwnTypeLibrary(&library, path);
+    if (FAILED(hr))
+        return hr;
+    TLIBATTR* attributes = nullptr;
+    if (SUCCEEDED(hr = library->GetLibAttr(&attributes))) {
+        hr = UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum, attributes->lcid,
+                               attributes->syskind);
+        library->ReleaseTLibAttr(attributes);
+    }
+    library->Release();
+    return hr;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The type information of one dual interface, loaded from the registered type library on
+// first use and kept until the library is unloaded, with a table of its member names for
+// the exact-match lookup that comes before the type information's own.
+#include "text/Win32.h"
+
+#include <oaidl.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+class TypeInfoCache {
+public:
+    explicit TypeInfoCache(const IID& iid) : iid_(iid) {}
+    TypeInfoCache(const TypeInfoCache&) = delete;
+    TypeInfoCache& operator=(const TypeInfoCache&) = delete;
+
+    // The cached type information (no reference added for the caller), or the load's failure.
+    HRESULT Get(LCID locale, ITypeInfo** info);
+    // A single name is looked up by exact length and characters first, from the last member
+    // to the first; otherwise (or when that finds nothing) by the type information, which
+    // ignores case.
+    HRESULT GetIDsOfNames(LCID locale, LPOLESTR* names, UINT count, DISPID* ids);
+
+private:
+    struct Member {
+        std::wstring name;
+        DISPID id;
+    };
+    void Release();
+
+    const IID& iid_;
+    std::mutex mutex_;
+    ITypeInfo* info_ = nullptr;
+    std::vector<Member> members_;
+};
+
+// LIBID_TVKVERIMARKMODLib, version 1.0.
+const GUID& ServerTypeLibrary();
