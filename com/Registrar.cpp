@@ -127,13 +127,14 @@ Value ParseValue(Tokens& tokens)
     const Token type = tokens.Expect();
     const Token text = tokens.Expect();
     Value value;
-    auto bytesOf = [&](const std::wstring& s, bool doubleTerminated) {
+    // The text with its terminating zero.
+    auto bytesOf = [&](const std::wstring& s) {
         const auto* first = reinterpret_cast<const BYTE*>(s.c_str());
-        value.data.assign(first, first + (s.size() + 1 + (doubleTerminated ? 1 : 0)) * sizeof(wchar_t));
+        value.data.assign(first, first + (s.size() + 1) * sizeof(wchar_t));
     };
     if (type.Is(L"s")) {
         value.type = REG_SZ;
-        bytesOf(text.text, false);
+        bytesOf(text.text);
     } else if (type.Is(L"d")) {
         ULONG number = 0;
         const HRESULT hr = VarUI4FromStr(const_cast<OLECHAR*>(text.text.c_str()), LOCALE_USER_DEFAULT, 0, &number);
@@ -164,7 +165,8 @@ Value ParseValue(Tokens& tokens)
             joined += L'\0';
         }
         joined += rest;
-        bytesOf(joined, true);
+        joined += L'\0';  // the list ends with an empty string
+        bytesOf(joined);
     } else {
         throw ScriptError{DISP_E_EXCEPTION};
     }
