@@ -11,6 +11,7 @@ packages=(
   libicu-dev
   libxml2-dev g++
   libwine-dev
+  clang libclang-rt-14-dev
 )
 
 missing=()

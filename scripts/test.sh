@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Installs what the build needs, builds for x86-64 (run here under Wine) and i686 (built
-# and checked only), and runs every test under Wine through CTest.
+# and checked only), runs the fuzz targets briefly, and runs every test under Wine
+# through CTest.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
 bash scripts/setup.sh
 source scripts/build.sh
+
+# The fuzz targets, natively, for a short while each (VERIMARK_FUZZ_SECONDS, default 20).
+bash scripts/fuzz.sh "${VERIMARK_FUZZ_SECONDS:-20}"
 
 export VERIMARK_BUILD_DIR="$root/build/x86_64"
 source cmake/wine-env.sh

@@ -1,4 +1,4 @@
-#include "compliance/ResponseFile.h"
+#include "compliance/ResponseInterpretation.h"
 #include "text/Numerals.h"
 #include "xml/XMLTreeParserPL.h"
 

@@ -1,0 +1,63 @@
+#include "compliance/ResponseInterpretation.h"
+
+#include "text/Numerals.h"
+#include "xml/XMLElementPL.h"
+
+namespace {
+
+bool Is(const XMLElementPL& element, std::string_view name) { return element.Name().View() == name; }
+
+void ReadItem(XMLElementPL& element, ComplianceResultItem& item)
+{
+    struct Field {
+        std::string_view name;
+        CompactText ComplianceResultItem::*text;
+    };
+    static constexpr Field fields[] = {
+        {"Designator", &ComplianceResultItem::designator},
+        {"Result", &ComplianceResultItem::result},
+        {"ResultType", &ComplianceResultItem::resultType},
+        {"EvaluationTime", &ComplianceResultItem::evaluationTime},
+        {"Description", &ComplianceResultItem::description},
+        {"Comment", &ComplianceResultItem::comment},
+    };
+    for (XMLElementPL& child : element.TrimChildren())
+        for (const Field& field : fields)
+            if (Is(child, field.name)) {
+                // A repeated element replaces the earlier text. The tree is done with: take the text.
+                item.*field.text = std::move(child.MutableText());
+                break;
+            }
+}
+
+}  // namespace
+
+ComplianceResponse InterpretResponse(XMLElementPL& root)
+{
+    ComplianceResponse response;
+    if (!Is(root, "TVKVerimarkResponse"))
+        throw VerimarkResponseBadDocumentType();
+    bool typeSeen = false;
+    for (XMLElementPL& child : root.TrimChildren()) {
+        if (Is(child, "ResponseType")) {
+            const std::string_view text = child.Text().View();
+            for (ComplianceRequestType kind :
+                 {ComplianceRequestType::Open, ComplianceRequestType::Close, ComplianceRequestType::Progress})
+                if (text == RequestTypeText(kind)) {
+                    response.kind = kind;
+                    typeSeen = true;
+                }
+        } else if (Is(child, "ResponseProgressState")) {
+            response.progressState = ParseInt32(child.Text());
+        } else if (Is(child, "ResponseProgressError")) {
+            response.progressError = ParseInt32(child.Text());
+        } else if (Is(child, "ResponseProgressPercent")) {
+            response.progressPercent = ParseInt32(child.Text());
+        } else if (Is(child, "ResponseItem")) {
+            ReadItem(child, response.items.emplace_back());
+        }
+    }
+    if (!typeSeen)
+        throw VerimarkResponseTypeFailure();
+    return response;
+}

@@ -1,0 +1,20 @@
+#pragma once
+// What a parsed response document says: its type, progress and items.
+#include "compliance/ComplianceTypes.h"
+
+class XMLElementPL;
+
+// The file ended inside an element, or had no root element: not completely written yet.
+class VerimarkResponseReadFailure {
+};
+// The root element is not "TVKVerimarkResponse".
+class VerimarkResponseBadDocumentType {
+};
+// No "ResponseType" of "Open", "Close" or "Progress".
+class VerimarkResponseTypeFailure {
+};
+
+// The response a document's root element gives; its items take over the texts of the
+// tree, which the caller is done with. Throws VerimarkResponseBadDocumentType,
+// VerimarkResponseTypeFailure, or NotANumeral / NumeralTooLarge for a progress value.
+ComplianceResponse InterpretResponse(XMLElementPL& root);

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets natively (clang, libFuzzer, address and undefined-behaviour
+# sanitizers) and runs each for a while; fails on the first crash, leak or broken
+# invariant. Usage: scripts/fuzz.sh [seconds per target, default 20] [target name filter]
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+seconds=${1:-20}
+filter=${2:-}
+
+bash scripts/setup.sh
+build="$root/build/native"
+cmake -S cmake/native -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" >/dev/null
+
+declare -A corpus=(
+  [numerals]=text/tests/fuzz/corpus/numerals
+  [format]=text/tests/fuzz/corpus/format
+  [xml_parser_split]=xml/tests/fuzz/corpus/xml_parser_split
+  [xml_writer_roundtrip]=xml/tests/fuzz/corpus/xml_writer_roundtrip
+  [response]=compliance/tests/fuzz/corpus/response
+)
+for name in numerals format xml_parser_split xml_writer_roundtrip response; do
+  [[ -z "$filter" || "$name" == *"$filter"* ]] || continue
+  work="$build/corpus/$name"
+  mkdir -p "$work" "$build/artifacts"
+  log="$build/$name.log"
+  if ! "$build/fuzz_$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+       -artifact_prefix="$build/artifacts/$name-" "$work" "${corpus[$name]}" >"$log" 2>&1; then
+    tail -n 40 "$log"
+    echo "fuzz $name: FAILED (see $log and $build/artifacts)"
+    exit 1
+  fi
+  runs=$(grep -Eo 'Done [0-9]+ runs' "$log" | grep -Eo '[0-9]+' || echo "?")
+  echo "fuzz $name: $runs runs in ${seconds}s, no finding"
+done
