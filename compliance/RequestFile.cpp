@@ -109,8 +109,16 @@ FileLocation RequestDirectory()
     if (!cache.watcher)
         cache.watcher = std::make_unique<RegistryKeyWatcher>(HKEY_LOCAL_MACHINE, ApiKeyPath);
     if (cache.watcher->Changed()) {
-        // Armed before reading, so a change made while we read is not missed.
-        cache.watcher->Rearm();
+        // Armed before reading, so a change made while we read is not missed. A key that
+        // was deleted cannot be watched again: drop the watcher, so that the next use
+        // opens the key anew (once it is back) instead of holding a dead key for ever.
+        try {
+            cache.watcher->Rearm();
+        } catch (...) {
+            cache.watcher.reset();
+            cache.directory = FileLocation();
+            throw;
+        }
         const std::optional<CopiedU8String> value = ReadRegistryString(ApiKeyPath, L"RequestDir");
         cache.directory = value && !value->Empty() ? FileLocation(*value) : FileLocation();
         if (!cache.directory.Empty())

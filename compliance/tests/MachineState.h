@@ -73,6 +73,12 @@ public:
 
     // Actions for the coming pauses, in order (a pause beyond the script does nothing).
     void Then(std::function<void()> action) { script_.push_back(std::move(action)); }
+    // An action for the very next pause, whatever the script held before it.
+    void Next(std::function<void()> action)
+    {
+        script_.resize(pauses.size());
+        script_.push_back(std::move(action));
+    }
 
     std::vector<std::uint32_t> pauses;
 
