@@ -138,14 +138,24 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllRegisterServer()
+namespace {
+
+// Every class's script in order, stopping at the first failure; then the type library.
+HRESULT RunScriptsAndLoadTypeLibrary(bool registering, ITypeLib** library, std::wstring& path)
 {
     for (const ObjectMapEntry& entry : objectMap)
-        if (const HRESULT hr = RunScript(entry.script, true); FAILED(hr))
+        if (const HRESULT hr = RunScript(entry.script, registering); FAILED(hr))
             return hr;
+    return LoadOwnTypeLibrary(library, path);
+}
+
+}  // namespace
+
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer()
+{
     ITypeLib* library = nullptr;
     std::wstring path;
-    HRESULT hr = LoadOwnTypeLibrary(&library, path);
+    HRESULT hr = RunScriptsAndLoadTypeLibrary(true, &library, path);
     if (FAILED(hr))
         return hr;
     BSTR helpFile = nullptr;
@@ -163,12 +173,9 @@ extern "C" HRESULT STDAPICALLTYPE DllRegisterServer()
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer()
 {
-    for (const ObjectMapEntry& entry : objectMap)
-        if (const HRESULT hr = RunScript(entry.script, false); FAILED(hr))
-            return hr;
     ITypeLib* library = nullptr;
     std::wstring path;
-    HRESULT hr = LoadOwnTypeLibrary(&library, path);
+    HRESULT hr = RunScriptsAndLoadTypeLibrary(false, &library, path);
     if (FAILED(hr))
         return hr;
     TLIBATTR* attributes = nullptr;

@@ -1,4 +1,5 @@
 #include "compliance/RequestFile.h"
+#include "text/StringDataReceiver.h"
 
 #include <gtest/gtest.h>
 
@@ -6,17 +7,10 @@
 
 namespace {
 
-class Collect final : public DataReceiver {
-public:
-    void Begin() override {}
-    void Receive(const char* first, const char* last) override { bytes.append(first, last); }
-    void End() override {}
-    std::string bytes;
-};
 
 std::string Document(const ComplianceRequest& request)
 {
-    Collect sink;
+    StringDataReceiver sink;
     const std::string_view crlf = "\r\n";
     LineFlattener lines(crlf.data(), crlf.data() + 2, sink);
     WriteRequestDocument(request, lines);

@@ -4,6 +4,7 @@
 #include "errors/ExceptionPL.h"
 #include "text/Format.h"
 #include "text/Numerals.h"
+#include "text/StringDataReceiver.h"
 #include "xml/XMLTreeParserPL.h"
 #include "xml/XMLWriter.h"
 
@@ -73,13 +74,6 @@ void FailEachAllocation(const std::function<void()>& operation)
     }
 }
 
-class Collect final : public DataReceiver {
-public:
-    void Begin() override {}
-    void Receive(const char* first, const char* last) override { bytes.append(first, last); }
-    void End() override {}
-    std::string bytes;
-};
 
 TEST(AllocationFailure, StringsAndFormat)
 {
@@ -124,7 +118,7 @@ TEST(AllocationFailure, ParserAndTree)
 TEST(AllocationFailure, Writer)
 {
     FailEachAllocation([&] {
-        Collect sink;
+        StringDataReceiver sink;
         const std::string_view crlf = "\r\n";
         LineFlattener lines(crlf.data(), crlf.data() + 2, sink);
         XMLWriter writer(lines, 0);

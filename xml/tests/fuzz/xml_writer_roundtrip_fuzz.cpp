@@ -1,6 +1,7 @@
 // What the writer writes, the tree parser reads back: the same root name, attribute and
 // text. Names the writer refuses are names the rules refuse.
 #include "xml/XMLTreeParserPL.h"
+#include "text/StringDataReceiver.h"
 #include "xml/XMLWriter.h"
 
 #include <cstdint>
@@ -10,13 +11,6 @@
 
 namespace {
 
-class Collect final : public DataReceiver {
-public:
-    void Begin() override {}
-    void Receive(const char* first, const char* last) override { bytes.append(first, last); }
-    void End() override {}
-    std::string bytes;
-};
 
 bool NameByRules(const std::string& name)
 {
@@ -52,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // parser's), and "--" starts a comment: leave those names to the name checks alone.
     const bool readable = element.find('-') == std::string::npos;
 
-    Collect sink;
+    StringDataReceiver sink;
     const std::string_view crlf = "\r\n";
     LineFlattener lines(crlf.data(), crlf.data() + 2, sink);
     XMLWriter writer(lines, data[0] % 3);
