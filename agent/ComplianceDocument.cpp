@@ -157,7 +157,18 @@ public:
             throw std::runtime_error("registry key must begin with HKLM\\ or HKCU\\: " + key_);
     }
 
+    // A missing value fails every registry condition; a present one is judged by Accepts.
+    Outcome Test() const override
+    {
+        std::string text;
+        if (!Read(text))
+            return {false, Where() + " is missing"};
+        return {Accepts(text), Where() + " is " + text};
+    }
+
 protected:
+    virtual bool Accepts(const std::string& text) const = 0;
+
     bool Read(std::string& text) const
     {
         HKEY key = nullptr;
@@ -189,42 +200,29 @@ protected:
 class RegistryValueExists final : public RegistryCondition {
 public:
     using RegistryCondition::RegistryCondition;
-    Outcome Test() const override
-    {
-        std::string text;
-        if (!Read(text))
-            return {false, Where() + " is missing"};
-        return {true, Where() + " is " + text};
-    }
+
+private:
+    bool Accepts(const std::string&) const override { return true; }
 };
 
 class RegistryValueEquals final : public RegistryCondition {
 public:
     explicit RegistryValueEquals(const XMLElementPL& e) : RegistryCondition(e), expected_(Attribute(e, "Value")) {}
-    Outcome Test() const override
-    {
-        std::string text;
-        if (!Read(text))
-            return {false, Where() + " is missing"};
-        return {text == expected_, Where() + " is " + text};
-    }
 
 private:
+    bool Accepts(const std::string& text) const override { return text == expected_; }
     std::string expected_;
 };
 
 class RegistryVersionAtLeast final : public RegistryCondition {
 public:
     explicit RegistryVersionAtLeast(const XMLElementPL& e) : RegistryCondition(e), minimum_(Attribute(e, "Version")) {}
-    Outcome Test() const override
-    {
-        std::string text;
-        if (!Read(text))
-            return {false, Where() + " is missing"};
-        return {VersionAtLeast(ParseDottedVersion(minimum_), ParseDottedVersion(text)), Where() + " is " + text};
-    }
 
 private:
+    bool Accepts(const std::string& text) const override
+    {
+        return VersionAtLeast(ParseDottedVersion(minimum_), ParseDottedVersion(text));
+    }
     std::string minimum_;
 };
 
