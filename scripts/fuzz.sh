@@ -20,8 +20,9 @@ declare -A corpus=(
   [xml_writer_roundtrip]=xml/tests/fuzz/corpus/xml_writer_roundtrip
   [response]=compliance/tests/fuzz/corpus/response
   [file_location]=files/tests/fuzz/corpus/file_location
+  [registry_script]=com/tests/fuzz/corpus/registry_script
 )
-for name in numerals format xml_parser_split xml_writer_roundtrip response file_location; do
+for name in numerals format xml_parser_split xml_writer_roundtrip response file_location registry_script; do
   [[ -z "$filter" || "$name" == *"$filter"* ]] || continue
   work="$build/corpus/$name"
   mkdir -p "$work" "$build/artifacts"
