@@ -22,7 +22,12 @@ std::wstring Upper(std::wstring_view text)
 
 bool SameName(std::wstring_view a, std::wstring_view b)
 {
-    return a.size() == b.size() && Upper(a) == Upper(b);
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::towupper(static_cast<wint_t>(a[i])) != std::towupper(static_cast<wint_t>(b[i])))
+            return false;
+    return true;
 }
 
 std::wstring Expand(std::wstring_view script, const std::map<std::wstring, std::wstring>& replacements)
