@@ -1,5 +1,6 @@
 #include "compliance/ComplianceApi.h"
 #include "compliance/ComplianceLock.h"
+#include "compliance/RequestFile.h"
 #include "compliance/tests/MachineState.h"
 
 #include <gtest/gtest.h>
@@ -76,17 +77,28 @@ TEST_F(LockHeldElsewhere, OpenGetsMinusSixAndKeepsNoHandle)
     EXPECT_FALSE(PendingRequest());
 }
 
-TEST_F(LockHeldElsewhere, AgentMutexInAnotherProcessCountsAsRunning)
+TEST_F(LockHeldElsewhere, AgentProcessExitingMidSession)
 {
     StopAgent();
-    OtherProcessHolding agent(L"Global\\One Quorlan TVKClient At A Time");
+    auto agent = std::make_unique<OtherProcessHolding>(L"Global\\One Quorlan TVKClient At A Time");
     ScriptedAgent script;
     script.Then([this] {
         TakeRequest();
         Answer(Response("Open"));
     });
-    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), 0);
+    RequestDirectory();  // the process-wide watch is set up once, before handles are counted
+    const DWORD before = HandleCount();
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), 0);  // a mutex in another process counts as running
+    agent.reset();                                 // the agent's process ends: nobody takes requests now
+    std::int32_t percent = 0, error = 0;
+    EXPECT_EQ(COMPLIANCE_Progress(percent, error), 2);
+    EXPECT_EQ(error, -3);
+    EXPECT_TRUE(ComplianceLock::Held());
     EXPECT_EQ(COMPLIANCE_Close(), -3);
+    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_EQ(HandleCount(), before);
+    ASSERT_TRUE(DeleteFileW(Wide(requestFile_).c_str()));
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -2);
 }
 
 }  // namespace
