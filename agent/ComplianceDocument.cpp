@@ -71,32 +71,23 @@ protected:
     std::string path_;
 };
 
-class FileExists final : public PathCondition {
+// FileExists and DirectoryExists: the path is there, and is of the wanted kind.
+class PathExists final : public PathCondition {
 public:
-    using PathCondition::PathCondition;
+    PathExists(const XMLElementPL& e, bool directory) : PathCondition(e), directory_(directory) {}
     Outcome Test() const override
     {
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (!Find(data))
             return {false, path_ + " is missing"};
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            return {false, path_ + " is a directory"};
+        const bool isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (isDirectory != directory_)
+            return {false, path_ + (isDirectory ? " is a directory" : " is a file")};
         return {true, path_ + " exists"};
     }
-};
 
-class DirectoryExists final : public PathCondition {
-public:
-    using PathCondition::PathCondition;
-    Outcome Test() const override
-    {
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (!Find(data))
-            return {false, path_ + " is missing"};
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            return {false, path_ + " is a file"};
-        return {true, path_ + " exists"};
-    }
+private:
+    bool directory_;
 };
 
 class FileSize final : public PathCondition {
@@ -279,8 +270,8 @@ private:
 std::shared_ptr<const Condition> ParseCondition(const XMLElementPL& e)
 {
     const std::string_view name = e.Name().View();
-    if (name == "FileExists") return std::make_shared<FileExists>(e);
-    if (name == "DirectoryExists") return std::make_shared<DirectoryExists>(e);
+    if (name == "FileExists") return std::make_shared<PathExists>(e, false);
+    if (name == "DirectoryExists") return std::make_shared<PathExists>(e, true);
     if (name == "FileSize") return std::make_shared<FileSize>(e);
     if (name == "FileAge") return std::make_shared<FileAge>(e);
     if (name == "RegistryValueExists") return std::make_shared<RegistryValueExists>(e);
