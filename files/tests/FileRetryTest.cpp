@@ -45,46 +45,43 @@ UniqueFile OpenWithoutSharingDelete(const FileLocation& location)
                                   0, nullptr));
 }
 
-TEST(Retry, MissingLocationNeedsNoRetryAndNoLog)
-{
+// A scratch directory, pauses in virtual time, and a log that records.
+class Retry : public ::testing::Test {
+protected:
     ScratchDirectory scratch;
     RecordingSleeper sleeper;
-    ScopedSleeper scope(sleeper);
+    ScopedSleeper scope{sleeper};
     RecordingLog log;
+};
+
+TEST_F(Retry, MissingLocationNeedsNoRetryAndNoLog)
+{
     ForceNonexistence(scratch / "absent", log);
     EXPECT_TRUE(sleeper.pauses.empty());
     EXPECT_TRUE(log.calls.empty());
 }
 
-TEST(Retry, SharingViolationTwiceThenSuccess)
+TEST_F(Retry, SharingViolationTwiceThenSuccess)
 {
-    ScratchDirectory scratch;
     const FileLocation source = scratch / "requestTemp.xml";
     const FileLocation target = scratch / "request.xml";
     WriteWholeFile(source, "request");
     UniqueFile holder = OpenWithoutSharingDelete(source);
     ASSERT_TRUE(holder);
-    RecordingSleeper sleeper;
     sleeper.onSleep = [&](std::size_t n) {
         if (n == 2)
             holder.Reset();  // the other process lets go during the second pause
     };
-    ScopedSleeper scope(sleeper);
-    RecordingLog log;
     ForceMoveFile(source, target, log);
     EXPECT_EQ(sleeper.pauses, (std::vector<std::uint32_t>{40, 80}));
     EXPECT_EQ(log.calls, (std::vector<std::string>{"succeeded ForceMoveFile 3 2"}));
     EXPECT_EQ(ReadWholeFile(target), "request");
 }
 
-TEST(Retry, GivesUpAfterNineAttemptsAndPassesTheLastErrorOn)
+TEST_F(Retry, GivesUpAfterNineAttemptsAndPassesTheLastErrorOn)
 {
-    ScratchDirectory scratch;
     const FileLocation source = scratch / "a.xml";
     WriteWholeFile(source, "a");
-    RecordingSleeper sleeper;
-    ScopedSleeper scope(sleeper);
-    RecordingLog log;
     EXPECT_THROW(ForceMoveFile(source, scratch / "no dir\\a.xml", log), FileMoveError);
     EXPECT_EQ(sleeper.pauses, (std::vector<std::uint32_t>{40, 80, 160, 320, 640, 1280, 2560, 5120}));
     EXPECT_EQ(log.calls, (std::vector<std::string>{"gave up ForceMoveFile 9 2"}));
@@ -99,14 +96,10 @@ TEST(Retry, GivesUpAfterNineAttemptsAndPassesTheLastErrorOn)
     EXPECT_EQ(log.calls, (std::vector<std::string>{"gave up ForceNonexistence 9 1"}));
 }
 
-TEST(Retry, EmptyLocationFailsAtOnce)
+TEST_F(Retry, EmptyLocationFailsAtOnce)
 {
-    ScratchDirectory scratch;
     const FileLocation source = scratch / "a.xml";
     WriteWholeFile(source, "a");
-    RecordingSleeper sleeper;
-    ScopedSleeper scope(sleeper);
-    RecordingLog log;
     EXPECT_THROW(ForceMoveFile(source, FileLocation(), log), EmptyFileLocationError);
     EXPECT_THROW(ForceCopyFile(FileLocation(), source, log), EmptyFileLocationError);
     EXPECT_TRUE(sleeper.pauses.empty());
@@ -114,14 +107,10 @@ TEST(Retry, EmptyLocationFailsAtOnce)
     EXPECT_EQ(ReadWholeFile(source), "a");
 }
 
-TEST(Retry, CopyRetriesLikeTheOthers)
+TEST_F(Retry, CopyRetriesLikeTheOthers)
 {
-    ScratchDirectory scratch;
     const FileLocation source = scratch / "response.xml";
     WriteWholeFile(source, "r");
-    RecordingSleeper sleeper;
-    ScopedSleeper scope(sleeper);
-    RecordingLog log;
     EXPECT_THROW(ForceCopyFile(source, scratch / "no dir\\copy.xml", log), FileCopyError);
     EXPECT_EQ(sleeper.pauses.size(), 8u);
     EXPECT_EQ(log.calls, (std::vector<std::string>{"gave up ForceCopyFile 9 2"}));
