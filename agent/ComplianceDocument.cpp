@@ -50,9 +50,8 @@ std::shared_ptr<const Condition> ParseCondition(const XMLElementPL& element);
 std::vector<std::shared_ptr<const Condition>> ParseChildren(const XMLElementPL& element)
 {
     std::vector<std::shared_ptr<const Condition>> parts;
-    if (const auto* children = element.ChildList())
-        for (const XMLElementPL& child : *children)
-            parts.push_back(ParseCondition(child));
+    for (const XMLElementPL& child : element.ChildList())
+        parts.push_back(ParseCondition(child));
     if (parts.empty())
         throw std::runtime_error("<" + std::string(element.Name().View()) + "> needs at least one condition");
     return parts;
@@ -299,11 +298,11 @@ ComplianceDocument ParseComplianceDocument(std::string_view xml)
     for (const XMLElementPL& check : root->TrimChildren()) {
         if (check.Name().View() != "Check")
             throw std::runtime_error("unexpected <" + std::string(check.Name().View()) + "> in the document");
-        const auto* conditions = check.ChildList();
-        if (!conditions || conditions->size() != 1)
+        const XMLElementPL::ConstChildren conditions = check.ChildList();
+        if (conditions.size() != 1)
             throw std::runtime_error("a <Check> holds exactly one condition");
         document.checks.push_back(
-            {Attribute(check, "Designator"), Attribute(check, "Description", false), ParseCondition(conditions->front())});
+            {Attribute(check, "Designator"), Attribute(check, "Description", false), ParseCondition(conditions.front())});
     }
     return document;
 }

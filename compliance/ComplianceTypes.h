@@ -1,6 +1,9 @@
 #pragma once
 // The records one exchange with the agent is made of.
 #include "xml/CompactText.h"
+#include "xml/TreeArena.h"
+
+#include <memory>
 
 #include <cstdint>
 #include <string_view>
@@ -18,7 +21,8 @@ struct ComplianceRequest {
     std::int32_t flags = 0;
 };
 
-// Six UTF-8 texts, stored exactly as the response document gave them.
+// Six UTF-8 texts, stored exactly as the response document gave them. Texts read from a
+// response may be kept in the response's text storage.
 struct ComplianceResultItem {
     CompactText designator;
     CompactText result;
@@ -30,6 +34,8 @@ struct ComplianceResultItem {
 
 struct ComplianceResponse {
     ComplianceRequestType kind = ComplianceRequestType::Progress;
+    // Where the longer texts of the items are kept: the tree they were parsed into.
+    std::shared_ptr<const TreeArena> texts;
     std::vector<ComplianceResultItem> items;
     std::int32_t progressError = 0;
     std::int32_t progressPercent = 0;
@@ -42,6 +48,7 @@ struct ComplianceResponse {
         kind = newKind;
         items.clear();
         items.shrink_to_fit();
+        texts.reset();
         progressError = progressPercent = 0;
         progressState = 2;
     }

@@ -24,7 +24,7 @@ ComplianceResponse ReadResponseFile()
         parser.Feed(loop.Window().first, loop.Window().last);
     if (!parser.Root() || parser.OpenElementCount() != 0)
         throw VerimarkResponseReadFailure();
-    return InterpretResponse(*parser.Root());
+    return InterpretResponse(parser);
 }
 
 FileLocation ResponseDirectory()

@@ -1,7 +1,7 @@
 #include "compliance/ResponseInterpretation.h"
 
 #include "text/Numerals.h"
-#include "xml/XMLElementPL.h"
+#include "xml/XMLTreeParserPL.h"
 
 namespace {
 
@@ -25,16 +25,26 @@ void ReadItem(XMLElementPL& element, ComplianceResultItem& item)
         for (const Field& field : fields)
             if (Is(child, field.name)) {
                 // A repeated element replaces the earlier text. The tree is done with: take the text.
-                item.*field.text = std::move(child.MutableText());
+                item.*field.text = child.TakeText();
                 break;
             }
 }
 
+std::size_t CountItems(const XMLElementPL& root)
+{
+    std::size_t n = 0;
+    for (const XMLElementPL& child : root.ChildList())
+        n += Is(child, "ResponseItem");
+    return n;
+}
+
 }  // namespace
 
-ComplianceResponse InterpretResponse(XMLElementPL& root)
+ComplianceResponse InterpretResponse(XMLTreeParserPL& parsed)
 {
+    XMLElementPL& root = *parsed.Root();
     ComplianceResponse response;
+    response.texts = parsed.TextStorage();
     if (!Is(root, "TVKVerimarkResponse"))
         throw VerimarkResponseBadDocumentType();
     bool typeSeen = false;
@@ -54,6 +64,8 @@ ComplianceResponse InterpretResponse(XMLElementPL& root)
         } else if (Is(child, "ResponseProgressPercent")) {
             response.progressPercent = ParseInt32(child.Text());
         } else if (Is(child, "ResponseItem")) {
+            if (response.items.empty())
+                response.items.reserve(CountItems(root));
             ReadItem(child, response.items.emplace_back());
         }
     }

@@ -2,7 +2,7 @@
 // What a parsed response document says: its type, progress and items.
 #include "compliance/ComplianceTypes.h"
 
-class XMLElementPL;
+class XMLTreeParserPL;
 
 // The file ended inside an element, or had no root element: not completely written yet.
 class VerimarkResponseReadFailure {
@@ -14,7 +14,8 @@ class VerimarkResponseBadDocumentType {
 class VerimarkResponseTypeFailure {
 };
 
-// The response a document's root element gives; its items take over the texts of the
-// tree, which the caller is done with. Throws VerimarkResponseBadDocumentType,
+// The response the root element of a parsed document gives (the parser has a root). Its
+// items take over the texts of the tree, which the caller is done with, and the response
+// keeps the storage of those texts. Throws VerimarkResponseBadDocumentType,
 // VerimarkResponseTypeFailure, or NotANumeral / NumeralTooLarge for a progress value.
-ComplianceResponse InterpretResponse(XMLElementPL& root);
+ComplianceResponse InterpretResponse(XMLTreeParserPL& parsed);

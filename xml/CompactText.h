@@ -1,12 +1,17 @@
 #pragma once
-// An owning, growable byte string of 16 bytes: up to 15 bytes live in place, longer texts
-// on the heap. The text of a parsed element, kept small because a large response has
-// millions of them and most of their texts are short.
+// A growable byte string of 16 bytes: up to 15 bytes live in place, longer texts on the
+// heap or in a tree's arena. The text of a parsed element, kept small because a large
+// response has millions of them and most of their texts are short.
+//
+// A text in an arena is borrowed: the arena owns the bytes, the text never frees them,
+// and whoever keeps the text keeps the arena. Copies of any text own their bytes.
 #include "text/UString.h"
 
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+
+class TreeArena;
 
 class CompactText {
 public:
@@ -27,18 +32,23 @@ public:
     }
     ~CompactText()
     {
-        if (!IsInline())
+        if (!IsInline() && !IsBorrowed())
             delete[] heap_.bytes;
     }
 
-    // A text that arrives whole is stored exactly; one that grows, geometrically.
+    // A text that arrives whole is stored exactly; one that grows, geometrically. A
+    // borrowed text that outgrows its room moves to the heap.
     void Append(U8String text);
+    // The same, taking room from `arena`: in place while the text is the arena's latest
+    // allocation, elsewhere in the arena otherwise. A text already on the heap stays there.
+    void AppendIn(TreeArena& arena, U8String text);
     void Clear() noexcept;
 
     const char* Data() const noexcept { return IsInline() ? raw_ : heap_.bytes; }
     std::uint32_t Length() const noexcept { return IsInline() ? InlineLength() : heap_.length; }
     bool Empty() const noexcept { return Length() == 0; }
     bool IsInline() const noexcept { return (Tag() & 0x80) != 0; }
+    bool IsBorrowed() const noexcept { return !IsInline() && (heap_.capacity & BorrowedFlag) != 0; }
     U8String View() const noexcept { return {Data(), Data() + Length()}; }
     operator U8String() const noexcept { return View(); }
     std::string_view StringView() const noexcept { return {Data(), Length()}; }
@@ -53,12 +63,18 @@ public:
 
 private:
     // On the heap the last byte is the top byte of a length below 2^31, so its top bit
-    // is clear; in place it holds 0x80 plus the length.
+    // is clear; in place it holds 0x80 plus the length. A borrowed text has the top bit
+    // of its capacity set.
+    static constexpr std::uint32_t BorrowedFlag = 0x80000000;
+    static constexpr std::size_t MaxLength = 0x7FFFFFFF;
     struct Heap {
         char* bytes;
         std::uint32_t capacity;
         std::uint32_t length;
     };
+    std::uint32_t Room() const noexcept { return heap_.capacity & ~BorrowedFlag; }
+    // Appends in place when the text stays short enough; false otherwise.
+    bool AppendInline(U8String text) noexcept;
     unsigned char Tag() const noexcept { return static_cast<unsigned char>(raw_[15]); }
     std::uint32_t InlineLength() const noexcept { return Tag() & 0x7F; }
     void SetInlineLength(std::uint32_t n) noexcept { raw_[15] = static_cast<char>(0x80 | n); }

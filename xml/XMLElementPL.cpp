@@ -1,86 +1,120 @@
 #include "xml/XMLElementPL.h"
 
-XMLElementPL::XMLElementPL(SharedText name, Attributes attributes) : name_(std::move(name))
-{
-    SetAttributes(std::move(attributes));
-}
+#include "xml/XMLTreeStorage.h"
+
+#include <utility>
+#include <vector>
 
 XMLElementPL::XMLElementPL(const XMLElementPL& other)
 {
-    CopyFrom(other, other.children_ ? std::make_shared<NodePool>() : PoolRef());
+    auto storage = std::make_unique<XMLTreeStorage>();
+    CopyFrom(other, *storage);
+    Links& links = EnsureLinks(*storage);
+    links.owned = storage.release();
 }
 
-void XMLElementPL::CopyFrom(const XMLElementPL& other, const PoolRef& pool)
+XMLElementPL::XMLElementPL(XMLElementPL&& other)
 {
-    name_ = other.name_;
-    attributes_ = other.attributes_;
-    text_ = other.text_;
-    if (!other.children_)
-        return;
-    Children& children = EnsureChildren(pool);
-    for (const XMLElementPL& child : *other.children_)
-        children.emplace_back().CopyFrom(child, pool);
-    if (other.reuse_ != Children::iterator{})
-        reuse_ = std::next(children.begin(), std::distance(other.children_->begin(), other.reuse_));
-}
-
-XMLElementPL::Children& XMLElementPL::EnsureChildren(const PoolRef& pool)
-{
-    if (!children_)
-        children_ = DuplicatingPtr<Children>(std::make_unique<Children>(PoolAllocator<XMLElementPL>(pool)));
-    return *children_;
+    if (other.links_ && other.links_->owned)
+        Swap(other);
+    else
+        *this = XMLElementPL(std::as_const(other));
 }
 
 XMLElementPL& XMLElementPL::operator=(XMLElementPL other) noexcept
 {
-    name_ = std::move(other.name_);
-    attributes_ = std::move(other.attributes_);
-    text_ = std::move(other.text_);
-    children_ = std::move(other.children_);
-    reuse_ = other.reuse_;
+    Swap(other);
     return *this;
 }
 
-void XMLElementPL::SetAttributes(Attributes attributes)
+XMLElementPL::~XMLElementPL()
 {
-    if (attributes.empty())
-        attributes_ = {};
-    else
-        attributes_ = DuplicatingPtr<Attributes>(std::make_unique<Attributes>(std::move(attributes)));
+    // Only a copy outside any tree owns something; the storage holds everything else,
+    // this element's links included.
+    if (links_ && links_->owned)
+        delete links_->owned;
 }
 
-const XMLElementPL::Attributes& XMLElementPL::AttributeList() const
+void XMLElementPL::Swap(XMLElementPL& other) noexcept
 {
-    static const Attributes none;
-    return attributes_ ? *attributes_ : none;
+    std::swap(tag_, other.tag_);
+    std::swap(links_, other.links_);
+    text_.Swap(other.text_);
+    // Siblings stay where they are: a swap exchanges contents, not places.
 }
 
-void XMLElementPL::Reinitialise(SharedText name, Attributes attributes, const PoolRef& pool)
+XMLElementPL::Links& XMLElementPL::EnsureLinks(XMLTreeStorage& storage)
 {
-    name_ = std::move(name);
-    SetAttributes(std::move(attributes));
+    if (!links_)
+        links_ = storage.Create<Links>();
+    return *links_;
+}
+
+void XMLElementPL::CopyFrom(const XMLElementPL& other, XMLTreeStorage& storage)
+{
+    // Iterative, with a stack of its own: a hostile document may nest a million deep.
+    struct Pending {
+        const XMLElementPL* from;
+        XMLElementPL* to;
+    };
+    std::vector<Pending> pending{{&other, this}};
+    while (!pending.empty()) {
+        const auto [from, to] = pending.back();
+        pending.pop_back();
+        to->tag_ = from->tag_ ? storage.Tag(*from->tag_) : nullptr;
+        to->text_.Clear();
+        to->text_.AppendIn(storage.Texts(), from->text_);
+        if (!from->links_ || !from->links_->first)
+            continue;
+        Links& links = to->EnsureLinks(storage);
+        XMLElementPL* last = nullptr;
+        for (const XMLElementPL* child = from->links_->first; child; child = child->next_) {
+            XMLElementPL& copy = storage.NewElement(nullptr);
+            (last ? last->next_ : links.first) = &copy;
+            last = &copy;
+            if (child == from->links_->cursor)
+                links.cursor = &copy;
+            pending.push_back({child, &copy});
+        }
+    }
+}
+
+CompactText XMLElementPL::TakeText() noexcept
+{
+    return CompactText(std::move(text_));
+}
+
+void XMLElementPL::AppendText(U8String text, XMLTreeStorage& storage)
+{
+    text_.AppendIn(storage.Texts(), text);
+}
+
+void XMLElementPL::Reinitialise(const XMLElementTag* tag) noexcept
+{
+    tag_ = tag;
     text_.Clear();
-    Children& children = EnsureChildren(pool);
-    reuse_ = children.begin();
+    if (links_)
+        links_->cursor = nullptr;
 }
 
-XMLElementPL& XMLElementPL::NextChild(SharedText name, Attributes attributes, const PoolRef& pool)
+XMLElementPL& XMLElementPL::NextChild(const XMLElementTag* tag, XMLTreeStorage& storage)
 {
-    Children& children = EnsureChildren(pool);
-    if (reuse_ != Children::iterator{} && reuse_ != children.end()) {
-        XMLElementPL& child = *reuse_++;
-        child.Reinitialise(std::move(name), std::move(attributes), pool);
-        return child;
+    Links& links = EnsureLinks(storage);
+    XMLElementPL* child = links.cursor ? links.cursor->next_ : links.first;
+    if (child) {
+        child->Reinitialise(tag);
+    } else {
+        child = &storage.NewElement(tag);
+        (links.cursor ? links.cursor->next_ : links.first) = child;
     }
-    return children.emplace_back(std::move(name), std::move(attributes));
+    links.cursor = child;
+    return *child;
 }
 
-XMLElementPL::Children& XMLElementPL::TrimChildren()
+XMLElementPL::Children XMLElementPL::TrimChildren() noexcept
 {
-    Children& children = EnsureChildren({});
-    if (reuse_ != Children::iterator{}) {
-        children.erase(reuse_, children.end());
-        reuse_ = {};
-    }
-    return children;
+    if (!links_)
+        return Children();
+    (links_->cursor ? links_->cursor->next_ : links_->first) = nullptr;
+    return Children(links_->first);
 }

@@ -17,7 +17,7 @@ ComplianceResponse Read(const std::string& document)
     parser.Feed(document.data(), document.data() + document.size());
     EXPECT_TRUE(parser.Root());
     EXPECT_EQ(parser.OpenElementCount(), 0u);
-    return InterpretResponse(*parser.Root());
+    return InterpretResponse(parser);
 }
 
 ParsedRequest Open(std::string document, std::uint32_t flags = 0)

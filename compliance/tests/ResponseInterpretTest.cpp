@@ -12,7 +12,7 @@ ComplianceResponse Interpret(std::string_view document)
 {
     XMLTreeParserPL parser;
     parser.Feed(document.data(), document.data() + document.size());
-    return InterpretResponse(*parser.Root());
+    return InterpretResponse(parser);
 }
 
 std::string Wrap(std::string_view body) { return "<TVKVerimarkResponse>" + std::string(body) + "</TVKVerimarkResponse>"; }

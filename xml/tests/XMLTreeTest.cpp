@@ -21,11 +21,10 @@ std::string Dump(const XMLElementPL& e)
         s += e.Text().View();
         s += '\'';
     }
-    if (const auto* children = e.ChildList())
-        for (const XMLElementPL& child : *children) {
-            s += ' ';
-            s += Dump(child);
-        }
+    for (const XMLElementPL& child : e.ChildList()) {
+        s += ' ';
+        s += Dump(child);
+    }
     s += ')';
     return s;
 }
@@ -100,6 +99,57 @@ TEST(XMLTree, CopiesAreDeepAndKeepTheirReusePosition)
     EXPECT_EQ(copy.TrimChildren().size(), 1u);
     EXPECT_EQ(Dump(*parser.Root()), "(S (p) (y '2'))");
     EXPECT_EQ(Dump(copy), "(S (p))");
+}
+
+TEST(XMLTree, ElementsTakenOutOfATreeOutliveTheParser)
+{
+    const std::string longText(40, 'x');
+    CompactText taken;
+    std::shared_ptr<const TreeArena> texts;
+    XMLElementPL moved;
+    {
+        XMLTreeParserPL parser;
+        const std::string doc = "<R><a>" + longText + "</a><b>short</b></R>";
+        parser.Feed(doc.data(), doc.data() + doc.size());
+        XMLElementPL& a = parser.Root()->TrimChildren().front();
+        taken = a.TakeText();
+        EXPECT_TRUE(a.Text().Empty());
+        texts = parser.TextStorage();
+        // Moving an element out of a tree copies it: the tree goes away with the parser.
+        moved = std::move(*parser.Root());
+    }
+    EXPECT_EQ(taken.StringView(), longText);
+    EXPECT_EQ(Dump(moved), "(R (a) (b 'short'))");
+
+    // Copies of a borrowed text own their bytes; growing one leaves the stored text alone.
+    CompactText copy = taken;
+    copy.Append(U8String("!"));
+    EXPECT_EQ(copy.StringView(), longText + "!");
+    EXPECT_EQ(taken.StringView(), longText);
+    taken.Append(U8String("?"));
+    EXPECT_EQ(taken.StringView(), longText + "?");
+}
+
+TEST(XMLTree, DeeplyNestedDocumentIsBuiltCopiedAndFreedWithoutRecursion)
+{
+    // Far deeper than any stack could follow one call per level.
+    constexpr std::size_t depth = 300000;
+    std::string doc;
+    for (std::size_t i = 0; i < depth; ++i)
+        doc += "<a>";
+    doc += "deep";
+    for (std::size_t i = 0; i < depth; ++i)
+        doc += "</a>";
+    XMLTreeParserPL parser;
+    parser.Feed(doc.data(), doc.data() + doc.size());
+    ASSERT_EQ(parser.OpenElementCount(), 0u);
+    const XMLElementPL copy = *parser.Root();
+    const XMLElementPL* e = &copy;
+    for (std::size_t level = 1; level < depth; ++level) {
+        ASSERT_EQ(e->ChildList().size(), 1u);
+        e = &e->ChildList().front();
+    }
+    EXPECT_EQ(e->Text().View(), "deep");
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const XMLElementPL& child : root->TrimChildren())
         items += child.Name().View() == "ResponseItem";
     try {
-        const ComplianceResponse response = InterpretResponse(*root);
+        const ComplianceResponse response = InterpretResponse(parser);
         if (response.items.size() != items)
             std::abort();
     } catch (const VerimarkResponseBadDocumentType&) {
