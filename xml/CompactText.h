@@ -7,6 +7,7 @@
 // and whoever keeps the text keeps the arena. Copies of any text own their bytes.
 #include "text/UString.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -68,10 +69,15 @@ private:
     static constexpr std::uint32_t BorrowedFlag = 0x80000000;
     static constexpr std::size_t MaxLength = 0x7FFFFFFF;
     struct Heap {
-        char* bytes;
+        // Eight bytes on every platform, so that the length's top byte is the last byte.
+        union {
+            char* bytes;
+            std::uint64_t wide;
+        };
         std::uint32_t capacity;
         std::uint32_t length;
     };
+    static_assert(sizeof(Heap) == 16 && offsetof(Heap, length) == 12);
     std::uint32_t Room() const noexcept { return heap_.capacity & ~BorrowedFlag; }
     // Appends in place when the text stays short enough; false otherwise.
     bool AppendInline(U8String text) noexcept;
