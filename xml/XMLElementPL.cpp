@@ -2,6 +2,7 @@
 
 #include "xml/XMLTreeStorage.h"
 
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -15,7 +16,8 @@ XMLElementPL::XMLElementPL(const XMLElementPL& other)
 
 XMLElementPL::XMLElementPL(XMLElementPL&& other)
 {
-    if (other.links_ && other.links_->owned)
+    const Links* links = other.LinksOrNull();
+    if (links && links->owned)
         Swap(other);
     else
         *this = XMLElementPL(std::as_const(other));
@@ -31,23 +33,27 @@ XMLElementPL::~XMLElementPL()
 {
     // Only a copy outside any tree owns something; the storage holds everything else,
     // this element's links included.
-    if (links_ && links_->owned)
-        delete links_->owned;
+    if (const Links* links = LinksOrNull(); links && links->owned)
+        delete links->owned;
 }
 
 void XMLElementPL::Swap(XMLElementPL& other) noexcept
 {
     std::swap(tag_, other.tag_);
-    std::swap(links_, other.links_);
-    text_.Swap(other.text_);
+    std::swap(slot_.bytes, other.slot_.bytes);
     // Siblings stay where they are: a swap exchanges contents, not places.
 }
 
 XMLElementPL::Links& XMLElementPL::EnsureLinks(XMLTreeStorage& storage)
 {
-    if (!links_)
-        links_ = storage.Create<Links>();
-    return *links_;
+    if (Links* links = LinksOrNull())
+        return *links;
+    Links* links = storage.Create<Links>();
+    links->text = std::move(slot_.text);
+    std::memcpy(slot_.bytes, &links, sizeof links);
+    std::memset(slot_.bytes + sizeof links, 0, sizeof slot_ - sizeof links);
+    slot_.bytes[sizeof slot_ - 1] = static_cast<char>(LinksMarker);
+    return *links;
 }
 
 void XMLElementPL::CopyFrom(const XMLElementPL& other, XMLTreeStorage& storage)
@@ -62,17 +68,18 @@ void XMLElementPL::CopyFrom(const XMLElementPL& other, XMLTreeStorage& storage)
         const auto [from, to] = pending.back();
         pending.pop_back();
         to->tag_ = from->tag_ ? storage.Tag(*from->tag_) : nullptr;
-        to->text_.Clear();
-        to->text_.AppendIn(storage.Texts(), from->text_);
-        if (!from->links_ || !from->links_->first)
+        to->TextRef().Clear();
+        to->TextRef().AppendIn(storage.Texts(), from->TextRef());
+        const Links* fromLinks = from->LinksOrNull();
+        if (!fromLinks || !fromLinks->first)
             continue;
         Links& links = to->EnsureLinks(storage);
         XMLElementPL* last = nullptr;
-        for (const XMLElementPL* child = from->links_->first; child; child = child->next_) {
+        for (const XMLElementPL* child = fromLinks->first; child; child = child->next_) {
             XMLElementPL& copy = storage.NewElement(nullptr);
             (last ? last->next_ : links.first) = &copy;
             last = &copy;
-            if (child == from->links_->cursor)
+            if (child == fromLinks->cursor)
                 links.cursor = &copy;
             pending.push_back({child, &copy});
         }
@@ -81,20 +88,20 @@ void XMLElementPL::CopyFrom(const XMLElementPL& other, XMLTreeStorage& storage)
 
 CompactText XMLElementPL::TakeText() noexcept
 {
-    return CompactText(std::move(text_));
+    return CompactText(std::move(TextRef()));
 }
 
 void XMLElementPL::AppendText(U8String text, XMLTreeStorage& storage)
 {
-    text_.AppendIn(storage.Texts(), text);
+    TextRef().AppendIn(storage.Texts(), text);
 }
 
 void XMLElementPL::Reinitialise(const XMLElementTag* tag) noexcept
 {
     tag_ = tag;
-    text_.Clear();
-    if (links_)
-        links_->cursor = nullptr;
+    TextRef().Clear();
+    if (Links* links = LinksOrNull())
+        links->cursor = nullptr;
 }
 
 XMLElementPL& XMLElementPL::NextChild(const XMLElementTag* tag, XMLTreeStorage& storage)
@@ -113,8 +120,9 @@ XMLElementPL& XMLElementPL::NextChild(const XMLElementTag* tag, XMLTreeStorage& 
 
 XMLElementPL::Children XMLElementPL::TrimChildren() noexcept
 {
-    if (!links_)
+    Links* links = LinksOrNull();
+    if (!links)
         return Children();
-    (links_->cursor ? links_->cursor->next_ : links_->first) = nullptr;
-    return Children(links_->first);
+    (links->cursor ? links->cursor->next_ : links->first) = nullptr;
+    return Children(links->first);
 }

@@ -10,6 +10,7 @@
 #include "xml/XMLHandler.h"
 
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <string_view>
@@ -122,7 +123,7 @@ public:
     {
         return tag_ ? Attributes(tag_->attributes, tag_->attributeCount) : Attributes();
     }
-    U8String Text() const { return text_; }
+    U8String Text() const { return TextRef(); }
     // The text, for a reader that is done with the tree: the element is left without
     // text. A text longer than fits in place stays in the tree's text storage
     // (XMLTreeStorage::Texts), which the caller keeps as long as it keeps the text.
@@ -139,7 +140,11 @@ public:
     // Drops the children that a reinitialisation left without replacement; returns the children.
     Children TrimChildren() noexcept;
     // The children as they stand, without trimming.
-    ConstChildren ChildList() const noexcept { return ConstChildren(links_ ? links_->first : nullptr); }
+    ConstChildren ChildList() const noexcept
+    {
+        const Links* links = LinksOrNull();
+        return ConstChildren(links ? links->first : nullptr);
+    }
 
 private:
     // Only elements with children, and elements that own a storage, have these.
@@ -150,14 +155,48 @@ private:
         XMLElementPL* cursor = nullptr;
         // Set for a copy outside any tree: the storage its subtree lives in.
         XMLTreeStorage* owned = nullptr;
+        CompactText text;
     };
 
+    // The last byte of the slot when it holds links: never the last byte of a text,
+    // which is 0x80 to 0x8F in place and below 0x80 elsewhere.
+    static constexpr unsigned char LinksMarker = 0xFF;
+
+    unsigned char SlotTag() const noexcept
+    {
+        unsigned char tag;
+        std::memcpy(&tag, slot_.bytes + sizeof slot_ - 1, 1);
+        return tag;
+    }
+    Links* LinksOrNull() const noexcept
+    {
+        if (SlotTag() != LinksMarker)
+            return nullptr;
+        Links* links;
+        std::memcpy(&links, slot_.bytes, sizeof links);
+        return links;
+    }
+    CompactText& TextRef() noexcept
+    {
+        Links* links = LinksOrNull();
+        return links ? links->text : slot_.text;
+    }
+    const CompactText& TextRef() const noexcept { return const_cast<XMLElementPL*>(this)->TextRef(); }
     Links& EnsureLinks(XMLTreeStorage& storage);
     void CopyFrom(const XMLElementPL& other, XMLTreeStorage& storage);
     void Swap(XMLElementPL& other) noexcept;
 
     const XMLElementTag* tag_ = nullptr;
     XMLElementPL* next_ = nullptr;  // the next sibling
-    Links* links_ = nullptr;
-    CompactText text_;
+    // A leaf's text, or, once the element has children, a pointer to its links (which
+    // hold its text) and the marker. Most elements are leaves: they pay for no links.
+    // The texts of elements are never on the heap (in place or in a storage), so they
+    // need no destruction.
+    union Slot {
+        Slot() noexcept : text() {}
+        ~Slot() {}
+        CompactText text;
+        char bytes[sizeof(CompactText)];
+    } slot_;
 };
+static_assert(sizeof(XMLElementPL) == 2 * sizeof(void*) + sizeof(CompactText));
