@@ -1,7 +1,6 @@
 #include "com/Registrar.h"
 
-#include "com/RegistryScript.h"
-#include "text/UniqueResource.h"
+#include "com/RegistryEditor.h"
 
 #include <oleauto.h>
 
@@ -11,10 +10,6 @@
 #include <vector>
 
 namespace {
-
-using RegistryScript::Entry;
-using RegistryScript::Modifier;
-using ScriptError = RegistryScript::Error;
 
 HKEY RootKey(RegistryScript::Root root)
 {
@@ -39,28 +34,7 @@ std::int32_t ReadDecimal(const std::wstring& text, std::uint32_t& number)
     return FAILED(hr) ? hr : 0;
 }
 
-bool Protected(const std::wstring& name)
-{
-    static const wchar_t* const names[] = {L"AppID",  L"CLSID",    L"Component Categories", L"FileType",
-                                           L"Interface", L"Hardware", L"Mime",                 L"SAM",
-                                           L"SECURITY",  L"SYSTEM",   L"Software",             L"TypeLib"};
-    return std::any_of(std::begin(names), std::end(names),
-                       [&](const wchar_t* n) { return RegistryScript::SameName(name, n); });
-}
-
-void Check(LSTATUS status)
-{
-    if (status != ERROR_SUCCESS)
-        throw ScriptError{HRESULT_FROM_WIN32(static_cast<DWORD>(status))};
-}
-
-void SetValue(HKEY key, const wchar_t* name, const RegistryScript::Value& value)
-{
-    Check(RegSetValueExW(key, name, 0, static_cast<DWORD>(value.type), value.data.data(),
-                         static_cast<DWORD>(value.data.size())));
-}
-
-LSTATUS DeleteKey(HKEY parent, const wchar_t* name)
+LSTATUS DeleteKeyByName(HKEY parent, const wchar_t* name)
 {
     // Looked up once by name: older systems have only RegDeleteKeyW.
     using DeleteKeyEx = LSTATUS(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
@@ -72,80 +46,65 @@ LSTATUS DeleteKey(HKEY parent, const wchar_t* name)
     return deleteKeyEx ? deleteKeyEx(parent, name, 0, 0) : RegDeleteKeyW(parent, name);
 }
 
-// A key and everything below it.
-LSTATUS DeleteTree(HKEY parent, const std::wstring& name)
-{
-    HKEY key = nullptr;
-    LSTATUS status = RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, &key);
-    if (status == ERROR_FILE_NOT_FOUND)
-        return ERROR_SUCCESS;
-    if (status != ERROR_SUCCESS)
-        return status;
+// The registry itself.
+class WindowsRegistry : public RegistryEditor {
+public:
+    explicit WindowsRegistry(const Registrar::RootResolver& roots) : roots_(roots) {}
+
+    Key RootKey(RegistryScript::Root root) override { return ToKey(roots_(::RootKey(root))); }
+    std::int32_t CreateKey(Key parent, const std::wstring& name, Key& key) override
     {
-        const UniqueRegistryKey owner(key);
-        wchar_t child[256];
-        for (;;) {
-            DWORD length = 256;
-            status = RegEnumKeyExW(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr);
-            if (status == ERROR_NO_MORE_ITEMS)
-                break;
-            if (status != ERROR_SUCCESS)
-                return status;
-            if ((status = DeleteTree(key, child)) != ERROR_SUCCESS)
-                return status;
-        }
+        HKEY created = nullptr;
+        const LSTATUS status = RegCreateKeyExW(ToHandle(parent), name.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE,
+                                               nullptr, &created, nullptr);
+        key = ToKey(created);
+        return status;
     }
-    return DeleteKey(parent, name.c_str());
-}
-
-void Register(HKEY parent, const std::vector<Entry>& entries)
-{
-    for (const Entry& entry : entries) {
-        if (entry.isValue) {
-            SetValue(parent, entry.name.c_str(), *entry.value);
-            continue;
-        }
-        if (entry.modifier == Modifier::ForceRemove || entry.modifier == Modifier::Delete)
-            if (!Protected(entry.name))
-                Check(DeleteTree(parent, entry.name));
-        if (entry.modifier == Modifier::Delete)
-            continue;
-        HKEY key = nullptr;
-        Check(RegCreateKeyExW(parent, entry.name.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr));
-        const UniqueRegistryKey owner(key);
-        if (entry.value)
-            SetValue(key, nullptr, *entry.value);
-        Register(key, entry.children);
+    std::int32_t OpenKey(Key parent, const std::wstring& name, Key& key) override
+    {
+        HKEY opened = nullptr;
+        const LSTATUS status = RegOpenKeyExW(ToHandle(parent), name.c_str(), 0, KEY_READ | KEY_WRITE, &opened);
+        key = ToKey(opened);
+        return status;
     }
-}
-
-void Unregister(HKEY parent, const std::vector<Entry>& entries)
-{
-    for (const Entry& entry : entries) {
-        if (entry.isValue) {
-            if (entry.modifier != Modifier::NoRemove) {
-                const LSTATUS status = RegDeleteValueW(parent, entry.name.c_str());
-                if (status != ERROR_FILE_NOT_FOUND)
-                    Check(status);
-            }
-            continue;
-        }
-        HKEY key = nullptr;
-        const LSTATUS opened = RegOpenKeyExW(parent, entry.name.c_str(), 0, KEY_READ | KEY_WRITE, &key);
-        if (opened == ERROR_FILE_NOT_FOUND)
-            continue;
-        Check(opened);
+    void CloseKey(Key key) noexcept override { RegCloseKey(ToHandle(key)); }
+    std::int32_t SetValue(Key key, const wchar_t* name, const RegistryScript::Value& value) override
+    {
+        return RegSetValueExW(ToHandle(key), name, 0, static_cast<DWORD>(value.type), value.data.data(),
+                              static_cast<DWORD>(value.data.size()));
+    }
+    std::int32_t DeleteValue(Key key, const std::wstring& name) override
+    {
+        return RegDeleteValueW(ToHandle(key), name.c_str());
+    }
+    std::int32_t AnySubkey(Key key, std::wstring& name) override
+    {
+        wchar_t child[256];  // the longest key name and its terminator
+        DWORD length = 256;
+        const LSTATUS status = RegEnumKeyExW(ToHandle(key), 0, child, &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_SUCCESS)
+            name.assign(child, length);
+        return status;
+    }
+    std::int32_t CountSubkeys(Key key, std::uint32_t& count) override
+    {
         DWORD subkeys = 0;
-        {
-            const UniqueRegistryKey owner(key);
-            Unregister(key, entry.children);
-            Check(RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
-                                   nullptr, nullptr, nullptr));
-        }
-        if (entry.modifier != Modifier::NoRemove && subkeys == 0)
-            Check(DeleteKey(parent, entry.name.c_str()));
+        const LSTATUS status = RegQueryInfoKeyW(ToHandle(key), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                                nullptr, nullptr, nullptr, nullptr, nullptr);
+        count = subkeys;
+        return status;
     }
-}
+    std::int32_t DeleteKey(Key parent, const std::wstring& name) override
+    {
+        return DeleteKeyByName(ToHandle(parent), name.c_str());
+    }
+
+private:
+    static Key ToKey(HKEY key) { return reinterpret_cast<Key>(key); }
+    static HKEY ToHandle(Key key) { return reinterpret_cast<HKEY>(key); }
+
+    const Registrar::RootResolver& roots_;
+};
 
 }  // namespace
 
@@ -162,30 +121,6 @@ void Registrar::AddReplacement(std::wstring name, std::wstring value)
 
 HRESULT Registrar::Run(std::wstring_view script, bool registering)
 {
-    try {
-        const std::wstring expanded = RegistryScript::Expand(script, replacements_);
-        RegistryScript::Parser parser(expanded, ReadDecimal);
-        while (std::optional<RegistryScript::Block> block = parser.Next()) {
-            const HKEY root = roots_(RootKey(block->root));
-            if (!registering) {
-                Unregister(root, block->entries);
-                continue;
-            }
-            try {
-                Register(root, block->entries);
-            } catch (const ScriptError&) {
-                // Take back what this block wrote; the first error is the one reported.
-                try {
-                    Unregister(root, block->entries);
-                } catch (const ScriptError&) {
-                }
-                throw;
-            }
-        }
-    } catch (const ScriptError& error) {
-        return error.code;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+    WindowsRegistry registry(roots_);
+    return registry.Run(script, replacements_, ReadDecimal, registering);
 }

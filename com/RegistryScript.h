@@ -26,6 +26,7 @@ enum class ValueType : std::uint32_t { String = 1, Binary = 3, Dword = 4, MultiS
 struct Value {
     ValueType type = ValueType::String;
     std::vector<std::uint8_t> data;  // as stored: strings with their terminating zero
+    bool operator==(const Value&) const = default;
 };
 
 enum class Modifier { None, ForceRemove, NoRemove, Delete };

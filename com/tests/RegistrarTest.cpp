@@ -1,5 +1,6 @@
 // The registry script language, applied to a scratch key instead of the real roots.
 #include "com/Registrar.h"
+#include "com/tests/MemoryRegistry.h"
 #include "text/UniqueResource.h"
 
 #include <gtest/gtest.h>
@@ -146,6 +147,31 @@ TEST_F(RegistrarScripts, MalformedScriptsAndTheirCodes)
     // Replacement names ignore case; %% is one percent sign.
     ASSERT_EQ(registrar_->Run(L"hkey_current_user { A = s '%module% 100%%' }", true), S_OK);
     EXPECT_EQ(String(L"A"), L"C:\\it's\\x.dll 100%");
+}
+
+TEST(RegistryEditor, BlockThatFailsPartWayIsTakenBackAndNoKeyStaysOpen)
+{
+    // Every registry operation in turn fails once; what the block wrote before is removed
+    // again, the failure is what is reported, and no handle is left open.
+    const auto decimal = [](const std::wstring&, std::uint32_t& n) {
+        n = 1;
+        return 0;
+    };
+    const std::map<std::wstring, std::wstring> replacements{{L"MODULE", L"x.dll"}};
+    for (std::size_t n = 1;; ++n) {
+        ASSERT_LT(n, 200u) << "the script never got through";
+        MemoryRegistry registry;
+        registry.FailOperation(n);
+        const std::int32_t result = registry.Run(classScript, replacements, decimal, true);
+        EXPECT_EQ(registry.OpenHandles(), 0u) << n;
+        if (result == 0)
+            break;
+        EXPECT_EQ(result, HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)) << n;
+        // Only the key that the script keeps on unregistering may be left: NoRemove CLSID.
+        for (const auto& [root, node] : registry.Roots())
+            for (const auto& [name, key] : node.keys)
+                EXPECT_TRUE(name == L"CLSID" && key.keys.empty() && key.values.empty()) << n;
+    }
 }
 
 }  // namespace

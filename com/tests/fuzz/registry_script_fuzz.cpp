@@ -1,6 +1,11 @@
 // The registry script language from fuzzed text: replacements, tokens and blocks are read
-// without a crash, and what is read keeps the language's rules.
+// without a crash, and what is read keeps the language's rules. Then the script is run
+// against a registry in memory: registering twice leaves what registering once leaves;
+// unregistering again only takes more away (a key kept the first time because a later
+// entry still had subkeys below it may go the second time); a failure at any one
+// registry operation is reported as a failing HRESULT; no key is ever left open.
 #include "com/RegistryScript.h"
+#include "com/tests/MemoryRegistry.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -50,13 +55,59 @@ void Check(const std::vector<RegistryScript::Entry>& entries)
     }
 }
 
+using Replacements = std::map<std::wstring, std::wstring>;
+
+// Every key and value of `part` is in `whole`, values equal.
+bool Within(const MemoryRegistry::Node& part, const MemoryRegistry::Node& whole)
+{
+    for (const auto& [name, value] : part.values) {
+        const auto found = whole.values.find(name);
+        if (found == whole.values.end() || !(found->second == value))
+            return false;
+    }
+    for (const auto& [name, key] : part.keys) {
+        const auto found = whole.keys.find(name);
+        if (found == whole.keys.end() || !Within(key, found->second))
+            return false;
+    }
+    return true;
+}
+
+void Apply(const std::wstring& script, const Replacements& replacements, std::size_t failAt)
+{
+    const auto run = [&](MemoryRegistry& registry, bool registering) {
+        const std::int32_t result = registry.Run(script, replacements, PlainDecimal, registering);
+        if (result > 0 || registry.OpenHandles() != 0)
+            std::abort();
+        return result;
+    };
+    MemoryRegistry registry;
+    if (run(registry, true) == 0) {
+        const auto once = registry.Roots();
+        if (run(registry, true) != 0 || registry.Roots() != once)
+            std::abort();
+        if (run(registry, false) == 0) {
+            const auto removed = registry.Roots();
+            if (run(registry, false) != 0)
+                std::abort();
+            for (const auto& [root, node] : registry.Roots())
+                if (!Within(node, removed.count(root) ? removed.at(root) : MemoryRegistry::Node()))
+                    std::abort();
+        }
+    }
+    MemoryRegistry failing;
+    failing.FailOperation(failAt);
+    run(failing, true);
+    failing.FailOperation(failAt);
+    run(failing, false);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::wstring script(data, data + size);
-    const std::map<std::wstring, std::wstring> replacements{{L"MODULE", L"C:\\it''s\\x.dll"},
-                                                            {L"MODULE_RAW", L"C:\\it''s\\x.dll"}};
+    const Replacements replacements{{L"MODULE", L"C:\\it''s\\x.dll"}, {L"MODULE_RAW", L"C:\\it''s\\x.dll"}};
     try {
         const std::wstring expanded = RegistryScript::Expand(script, replacements);
         RegistryScript::Parser parser(expanded, PlainDecimal);
@@ -66,5 +117,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (error.code >= 0)
             std::abort();  // every failure is a failing HRESULT
     }
+    Apply(script, replacements, size % 23);
     return 0;
 }
