@@ -40,7 +40,7 @@ void CompactText::Append(U8String text)
         char* bytes = new char[capacity];
         std::memcpy(bytes, raw_, old);
         std::memcpy(bytes + old, text.first, n);
-        heap_ = {bytes, static_cast<std::uint32_t>(capacity), static_cast<std::uint32_t>(need)};
+        SetHeap(bytes, capacity, need);
         return;
     }
     if (need > Room()) {
@@ -79,7 +79,7 @@ void CompactText::AppendIn(TreeArena& arena, U8String text)
     char* bytes = arena.Allocate<char>(room);
     std::memcpy(bytes, Data(), old);
     std::memcpy(bytes + old, text.first, n);
-    heap_ = {bytes, static_cast<std::uint32_t>(room) | BorrowedFlag, static_cast<std::uint32_t>(need)};
+    SetHeap(bytes, room | BorrowedFlag, need);
 }
 
 void CompactText::Clear() noexcept

@@ -78,6 +78,13 @@ private:
         std::uint32_t length;
     };
     static_assert(sizeof(Heap) == 16 && offsetof(Heap, length) == 12);
+    void SetHeap(char* bytes, std::size_t capacity, std::size_t length) noexcept
+    {
+        heap_.wide = 0;
+        heap_.bytes = bytes;
+        heap_.capacity = static_cast<std::uint32_t>(capacity);
+        heap_.length = static_cast<std::uint32_t>(length);
+    }
     std::uint32_t Room() const noexcept { return heap_.capacity & ~BorrowedFlag; }
     // Appends in place when the text stays short enough; false otherwise.
     bool AppendInline(U8String text) noexcept;
