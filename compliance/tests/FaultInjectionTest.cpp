@@ -5,9 +5,13 @@
 #include "compliance/ComplianceLock.h"
 #include "compliance/Registry.h"
 #include "compliance/RequestFile.h"
+#include "compliance/ResponseFile.h"
 #include "compliance/tests/MachineState.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -38,6 +42,35 @@ protected:
 
     DWORD handles_ = 0;
 };
+
+// Changes the answer exactly where the reader stands, once each.
+class ResponseChanger final : public ResponseReadWatcher {
+public:
+    std::function<void()> beforeOpen;
+    std::function<void(std::uint64_t)> afterWindow;
+
+    void BeforeOpen() override
+    {
+        if (auto change = std::exchange(beforeOpen, nullptr))
+            change();
+    }
+    void AfterWindow(std::uint64_t bytesRead) override
+    {
+        if (auto change = std::exchange(afterWindow, nullptr))
+            change(bytesRead);
+    }
+};
+
+// A progress answer of many items: several windows of the reader.
+std::string LargeProgressAnswer(int state, int items)
+{
+    std::string body;
+    for (int i = 0; i < items; ++i)
+        body += "<ResponseItem><Designator>check-" + std::to_string(i) +
+                "</Designator><Result>True</Result><ResultType>boolean</ResultType>"
+                "<Description>A check with a description of ordinary length</Description></ResponseItem>";
+    return ProgressResponse(state, body);
+}
 
 TEST_F(FaultInjection, AnswerMissingWhenTheRequestIsTakenThenGrowing)
 {
@@ -114,6 +147,99 @@ TEST_F(FaultInjection, AgentGoneMidSession)
     EXPECT_FALSE(ComplianceLock::Held());
     ASSERT_TRUE(DeleteFileW(Wide(requestFile_).c_str()));
     EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -2);
+    ExpectNoHandleLeft();
+}
+
+TEST_F(FaultInjection, AnswerVanishesBetweenTheCheckAndTheOpen)
+{
+    ScriptedAgent agent;
+    Open(agent);
+    ResponseChanger changer;
+    const ScopedResponseReadWatcher watching(changer);
+    std::int32_t percent = 0, error = 0;
+
+    // The request is taken and answered, and the answer is gone when the reader opens it;
+    // the agent writes it again before the next look.
+    changer.beforeOpen = [this] { ASSERT_TRUE(DeleteFileW(Wide(responseFile_).c_str())); };
+    agent.Next([this] {
+        TakeRequest();
+        Answer(ProgressResponse(3, "<ResponseProgressPercent>40</ResponseProgressPercent>"));
+    });
+    agent.Then([this] { Answer(ProgressResponse(3, "<ResponseProgressPercent>40</ResponseProgressPercent>")); });
+    EXPECT_EQ(COMPLIANCE_Progress(percent, error), 3);
+    EXPECT_EQ(percent, 40);
+
+    // Gone for good: the exchange ends without an answer, the session stays open.
+    changer.beforeOpen = [this] { ASSERT_TRUE(DeleteFileW(Wide(responseFile_).c_str())); };
+    agent.Next([this] {
+        TakeRequest();
+        Answer(ProgressResponse(1));
+    });
+    EXPECT_EQ(COMPLIANCE_Progress(percent, error), 2);
+    EXPECT_EQ(error, -7);
+    EXPECT_TRUE(ComplianceLock::Held());
+    agent.Next([this] {
+        TakeRequest();
+        Answer(Response("Close"));
+    });
+    EXPECT_EQ(COMPLIANCE_Close(), 0);
+    EXPECT_FALSE(ComplianceLock::Held());
+    ExpectNoHandleLeft();
+}
+
+TEST_F(FaultInjection, AnswerStillBeingWrittenIsReadOnlyWhenTheWriterIsDone)
+{
+    ScriptedAgent agent;
+    Open(agent);
+    const std::string answer = LargeProgressAnswer(3, 2000);
+    ASSERT_GT(answer.size(), 3u * 65568);
+    // The agent has written half the answer and still holds the file open for writing.
+    HANDLE writer = INVALID_HANDLE_VALUE;
+    agent.Next([&] {
+        TakeRequest();
+        WriteRaw(responseFile_, answer.substr(0, answer.size() / 2));
+        writer = CreateFileW(Wide(responseFile_).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    });
+    // It writes the rest and closes the file before the next look.
+    agent.Then([&] {
+        DWORD written = 0;
+        const std::string rest = answer.substr(answer.size() / 2);
+        ASSERT_TRUE(WriteFile(writer, rest.data(), static_cast<DWORD>(rest.size()), &written, nullptr));
+        CloseHandle(writer);
+    });
+    std::int32_t percent = 0, error = 0;
+    EXPECT_EQ(COMPLIANCE_Progress(percent, error), 3);
+    EXPECT_EQ(agent.pauses, (std::vector<std::uint32_t>{1000, 1000, 2000}));
+
+    // Nobody can make the answer grow while it is read: a writer that comes during the
+    // read is refused, and the reader sees the document it opened, whole.
+    const std::string complete = LargeProgressAnswer(1, 2000);
+    ResponseChanger changer;
+    const ScopedResponseReadWatcher watching(changer);
+    DWORD refused = 0;
+    changer.afterWindow = [&](std::uint64_t bytesRead) {
+        EXPECT_LT(bytesRead, complete.size());
+        HANDLE late = CreateFileW(Wide(responseFile_).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        refused = late == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+        if (late != INVALID_HANDLE_VALUE)
+            CloseHandle(late);
+    };
+    agent.Next([&] {
+        TakeRequest();
+        Answer(complete);
+    });
+    EXPECT_EQ(COMPLIANCE_Progress(percent, error), 1);
+    EXPECT_EQ(refused, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(COMPLIANCE_ResultCount(), 2000);
+
+    agent.Next([this] {
+        TakeRequest();
+        Answer(Response("Close"));
+    });
+    EXPECT_EQ(COMPLIANCE_Close(), 0);
     ExpectNoHandleLeft();
 }
 
