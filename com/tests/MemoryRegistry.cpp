@@ -41,6 +41,14 @@ MemoryRegistry::Node* MemoryRegistry::Find(Key key)
     return node;
 }
 
+std::int32_t MemoryRegistry::Reach(Key key, Node*& node)
+{
+    node = Find(key);
+    if (!node)
+        return KeyDeleted;
+    return Fails() ? AccessDenied : Success;
+}
+
 RegistryEditor::Key MemoryRegistry::Open(Path path)
 {
     const Key key = next_++;
@@ -50,11 +58,9 @@ RegistryEditor::Key MemoryRegistry::Open(Path path)
 
 std::int32_t MemoryRegistry::CreateKey(Key parent, const std::wstring& name, Key& key)
 {
-    Node* node = Find(parent);
-    if (!node)
-        return KeyDeleted;
-    if (Fails())
-        return AccessDenied;
+    Node* node = nullptr;
+    if (const std::int32_t status = Reach(parent, node))
+        return status;
     Path path = *PathOf(parent);
     path.names.push_back(RegistryScript::Upper(name));
     node->keys[path.names.back()];
@@ -64,11 +70,9 @@ std::int32_t MemoryRegistry::CreateKey(Key parent, const std::wstring& name, Key
 
 std::int32_t MemoryRegistry::OpenKey(Key parent, const std::wstring& name, Key& key)
 {
-    Node* node = Find(parent);
-    if (!node)
-        return KeyDeleted;
-    if (Fails())
-        return AccessDenied;
+    Node* node = nullptr;
+    if (const std::int32_t status = Reach(parent, node))
+        return status;
     const std::wstring upper = RegistryScript::Upper(name);
     if (!node->keys.count(upper))
         return NotFound;
@@ -85,32 +89,26 @@ void MemoryRegistry::CloseKey(Key key) noexcept
 
 std::int32_t MemoryRegistry::SetValue(Key key, const wchar_t* name, const RegistryScript::Value& value)
 {
-    Node* node = Find(key);
-    if (!node)
-        return KeyDeleted;
-    if (Fails())
-        return AccessDenied;
+    Node* node = nullptr;
+    if (const std::int32_t status = Reach(key, node))
+        return status;
     node->values[RegistryScript::Upper(name ? name : L"")] = value;
     return Success;
 }
 
 std::int32_t MemoryRegistry::DeleteValue(Key key, const std::wstring& name)
 {
-    Node* node = Find(key);
-    if (!node)
-        return KeyDeleted;
-    if (Fails())
-        return AccessDenied;
+    Node* node = nullptr;
+    if (const std::int32_t status = Reach(key, node))
+        return status;
     return node->values.erase(RegistryScript::Upper(name)) ? Success : NotFound;
 }
 
 std::int32_t MemoryRegistry::AnySubkey(Key key, std::wstring& name)
 {
-    Node* node = Find(key);
-    if (!node)
-        return KeyDeleted;
-    if (Fails())
-        return AccessDenied;
+    Node* node = nullptr;
+    if (const std::int32_t status = Reach(key, node))
+        return status;
     if (node->keys.empty())
         return NoMoreItems;
     name = node->keys.begin()->first;
@@ -119,22 +117,18 @@ std::int32_t MemoryRegistry::AnySubkey(Key key, std::wstring& name)
 
 std::int32_t MemoryRegistry::CountSubkeys(Key key, std::uint32_t& count)
 {
-    Node* node = Find(key);
-    if (!node)
-        return KeyDeleted;
-    if (Fails())
-        return AccessDenied;
+    Node* node = nullptr;
+    if (const std::int32_t status = Reach(key, node))
+        return status;
     count = static_cast<std::uint32_t>(node->keys.size());
     return Success;
 }
 
 std::int32_t MemoryRegistry::DeleteKey(Key parent, const std::wstring& name)
 {
-    Node* node = Find(parent);
-    if (!node)
-        return KeyDeleted;
-    if (Fails())
-        return AccessDenied;
+    Node* node = nullptr;
+    if (const std::int32_t status = Reach(parent, node))
+        return status;
     const auto child = node->keys.find(RegistryScript::Upper(name));
     if (child == node->keys.end())
         return NotFound;

@@ -48,6 +48,9 @@ private:
     std::optional<Path> PathOf(Key key) const;
     // The key a handle stands for; null when it has gone (or the handle is unknown).
     Node* Find(Key key);
+    // Every operation starts here: KeyDeleted for a handle whose key has gone, AccessDenied
+    // for the operation made to fail, Success with the key otherwise.
+    std::int32_t Reach(Key key, Node*& node);
     Key Open(Path path);
 
     std::map<RegistryScript::Root, Node> roots_;
