@@ -41,7 +41,8 @@ public:
     // borrowed text that outgrows its room moves to the heap.
     void Append(U8String text);
     // The same, taking room from `arena`: in place while the text is the arena's latest
-    // allocation, elsewhere in the arena otherwise. A text already on the heap stays there.
+    // allocation, elsewhere in the arena otherwise. A text already on the heap stays there;
+    // a borrowed one must be borrowed from this arena.
     void AppendIn(TreeArena& arena, U8String text);
     void Clear() noexcept;
 

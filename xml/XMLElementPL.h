@@ -114,6 +114,8 @@ public:
     // Takes over the other's storage when it owns one; copies otherwise, since the
     // other's subtree belongs to a tree that may go away first.
     XMLElementPL(XMLElementPL&& other);
+    // For elements outside any tree (made by default or by copying): an element of a tree
+    // is changed only by its parser.
     XMLElementPL& operator=(XMLElementPL other) noexcept;
     ~XMLElementPL();
 
