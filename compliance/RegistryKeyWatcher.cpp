@@ -6,10 +6,10 @@ namespace {
 constexpr DWORD watchedChanges = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
 }
 
-RegistryKeyWatcher::RegistryKeyWatcher(HKEY root, const wchar_t* keyPath)
+RegistryKeyWatcher::RegistryKeyWatcher(HKEY root, const wchar_t* keyPath, REGSAM view)
 {
     HKEY key = nullptr;
-    ThrowIfWindowsError(static_cast<std::uint32_t>(RegOpenKeyExW(root, keyPath, 0, KEY_READ, &key)));
+    ThrowIfWindowsError(static_cast<std::uint32_t>(RegOpenKeyExW(root, keyPath, 0, KEY_READ | view, &key)));
     key_.Reset(key);
     // Manual reset, signalled: the first look reads the key.
     event_.Reset(CreateEventW(nullptr, TRUE, TRUE, nullptr));

@@ -97,32 +97,80 @@ bool IsRequestPending()
     return FileLocation::Child(RequestDirectory(), RequestName()).Attributes() != INVALID_FILE_ATTRIBUTES;
 }
 
-FileLocation RequestDirectory()
+namespace {
+
+// The request directory as the registry names it, and the watch on the key that names it.
+// The watch is on the view the value was last found in (see Registry.h); while that is the
+// other view, every use also looks whether the value has come to the process's own view.
+struct DirectoryCache {
+    std::mutex mutex;
+    std::unique_ptr<RegistryKeyWatcher> watcher;
+    RegistryView view = RegistryView::Own;
+    FileLocation directory;
+};
+
+void Watch(DirectoryCache& cache, RegistryView view)
 {
-    struct Cache {
-        std::mutex mutex;
-        std::unique_ptr<RegistryKeyWatcher> watcher;
-        FileLocation directory;
-    };
-    static Cache cache;
-    std::lock_guard lock(cache.mutex);
-    if (!cache.watcher)
-        cache.watcher = std::make_unique<RegistryKeyWatcher>(HKEY_LOCAL_MACHINE, ApiKeyPath);
-    if (cache.watcher->Changed()) {
-        // Armed before reading, so a change made while we read is not missed. A key that
-        // was deleted cannot be watched again: drop the watcher, so that the next use
-        // opens the key anew (once it is back) instead of holding a dead key for ever.
+    cache.watcher.reset();
+    cache.watcher = std::make_unique<RegistryKeyWatcher>(HKEY_LOCAL_MACHINE, ApiKeyPath, RegistryViewFlag(view));
+    cache.view = view;
+}
+
+// The process's own view when it has the key, else the other; the own view's failure
+// when neither has it.
+void WatchWhereverTheKeyIs(DirectoryCache& cache)
+{
+    try {
+        Watch(cache, RegistryView::Own);
+    } catch (...) {
+        try {
+            Watch(cache, RegistryView::Other);
+            return;
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
+void Refresh(DirectoryCache& cache)
+{
+    // A second round when the value turned out to be in the other view than the watched
+    // one: the new watch is armed before the value is read again, so no change is missed.
+    for (int round = 0;; ++round) {
+        // Armed before reading, so a change made while we read is not missed.
         try {
             cache.watcher->Rearm();
         } catch (...) {
-            cache.watcher.reset();
+            // A key that was deleted cannot be watched again: look for it anew, in either
+            // view, instead of holding a dead key for ever.
             cache.directory = FileLocation();
-            throw;
+            cache.watcher.reset();
+            WatchWhereverTheKeyIs(cache);
+            cache.watcher->Rearm();
         }
-        const std::optional<CopiedU8String> value = ReadRegistryString(ApiKeyPath, L"RequestDir");
-        cache.directory = value && !value->Empty() ? FileLocation(*value) : FileLocation();
+        const RegistryString value = ReadRegistryStringWithView(ApiKeyPath, L"RequestDir");
+        if (round == 0 && value.view && *value.view != cache.view) {
+            Watch(cache, *value.view);
+            continue;
+        }
+        cache.directory = value.text && !value.text->Empty() ? FileLocation(*value.text) : FileLocation();
         if (!cache.directory.Empty())
             MakeDirectory(cache.directory);
+        return;
     }
+}
+
+}  // namespace
+
+FileLocation RequestDirectory()
+{
+    static DirectoryCache cache;
+    std::lock_guard lock(cache.mutex);
+    if (!cache.watcher)
+        WatchWhereverTheKeyIs(cache);
+    else if (cache.view == RegistryView::Other && RegistryValueExistsIn(RegistryView::Own, ApiKeyPath, L"RequestDir"))
+        Watch(cache, RegistryView::Own);
+    if (cache.watcher->Changed())
+        Refresh(cache);
     return cache.directory;
 }

@@ -9,13 +9,23 @@
 
 namespace {
 
-UniqueRegistryKey CreateKey(const wchar_t* path)
+UniqueRegistryKey CreateKey(RegistryView view, const wchar_t* path)
 {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS | RegistryViewFlag(view), nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
         throw std::runtime_error("cannot create a registry key");
     return UniqueRegistryKey(key);
+}
+
+// Deletes the value, and creates no key to do so.
+void DeleteValue(RegistryView view, const wchar_t* path, const wchar_t* name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_SET_VALUE | RegistryViewFlag(view), &key) != ERROR_SUCCESS)
+        return;
+    const UniqueRegistryKey owner(key);
+    RegDeleteValueW(key, name);
 }
 
 }  // namespace
@@ -23,12 +33,13 @@ UniqueRegistryKey CreateKey(const wchar_t* path)
 RegistryValues::~RegistryValues()
 {
     for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-        const UniqueRegistryKey key = CreateKey(it->key.c_str());
-        if (it->data)
+        if (it->data) {
+            const UniqueRegistryKey key = CreateKey(view_, it->key.c_str());
             RegSetValueExW(key.Get(), it->name.c_str(), 0, it->type, it->data->data(),
                            static_cast<DWORD>(it->data->size()));
-        else
-            RegDeleteValueW(key.Get(), it->name.c_str());
+        } else {
+            DeleteValue(view_, it->key.c_str(), it->name.c_str());
+        }
     }
 }
 
@@ -36,7 +47,7 @@ void RegistryValues::Save(const wchar_t* key, const wchar_t* name)
 {
     Saved saved{key, name, std::nullopt, 0};
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &opened) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE | RegistryViewFlag(view_), &opened) == ERROR_SUCCESS) {
         const UniqueRegistryKey owner(opened);
         DWORD size = 0;
         if (RegQueryValueExW(opened, name, nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
@@ -51,7 +62,7 @@ void RegistryValues::Save(const wchar_t* key, const wchar_t* name)
 void RegistryValues::SetString(const wchar_t* key, const wchar_t* name, const std::wstring& value)
 {
     Save(key, name);
-    const UniqueRegistryKey opened = CreateKey(key);
+    const UniqueRegistryKey opened = CreateKey(view_, key);
     RegSetValueExW(opened.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
@@ -59,15 +70,14 @@ void RegistryValues::SetString(const wchar_t* key, const wchar_t* name, const st
 void RegistryValues::SetDword(const wchar_t* key, const wchar_t* name, DWORD value)
 {
     Save(key, name);
-    const UniqueRegistryKey opened = CreateKey(key);
+    const UniqueRegistryKey opened = CreateKey(view_, key);
     RegSetValueExW(opened.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
 void RegistryValues::Remove(const wchar_t* key, const wchar_t* name)
 {
     Save(key, name);
-    const UniqueRegistryKey opened = CreateKey(key);
-    RegDeleteValueW(opened.Get(), name);
+    DeleteValue(view_, key, name);
 }
 
 std::wstring Wide(const FileLocation& location)
@@ -107,6 +117,9 @@ void AgentEnvironment::SetUp()
     registry_.SetString(ClientKeyPath, L"Version", L"4.1.8");
     registry_.SetString(ApiKeyPath, L"RequestDir", Wide(requestDir_));
     registry_.SetString(ApiKeyPath, L"ResponseDir", Wide(responseDir_));
+    for (const auto& [key, name] : {std::pair{ClientKeyPath, L"Version"}, std::pair{ApiKeyPath, L"RequestDir"},
+                                    std::pair{ApiKeyPath, L"ResponseDir"}})
+        otherView_.Remove(key, name);
     ASSERT_TRUE(CreateDirectoryW(Wide(requestDir_).c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(Wide(responseDir_).c_str(), nullptr));
     agentMutex_.Reset(CreateMutexW(nullptr, FALSE, L"Global\\One Quorlan TVKClient At A Time"));

@@ -2,6 +2,7 @@
 // What the compliance tests set up on the machine, restored afterwards: the agent's
 // registry values, its mutex, and scratch exchange directories; and a scripted agent that
 // acts in the pauses of an exchange, which run in virtual time.
+#include "compliance/Registry.h"
 #include "files/FileLocation.h"
 #include "files/Sleeper.h"
 #include "files/tests/ScratchDirectory.h"
@@ -15,11 +16,11 @@
 #include <string>
 #include <vector>
 
-// Sets registry values under HKEY_LOCAL_MACHINE for the test's lifetime and puts back
-// what was there before.
+// Sets registry values under HKEY_LOCAL_MACHINE, in one registry view, for the test's
+// lifetime and puts back what was there before.
 class RegistryValues {
 public:
-    RegistryValues() = default;
+    explicit RegistryValues(RegistryView view = RegistryView::Own) : view_(view) {}
     RegistryValues(const RegistryValues&) = delete;
     RegistryValues& operator=(const RegistryValues&) = delete;
     ~RegistryValues();
@@ -35,6 +36,7 @@ private:
         DWORD type = 0;
     };
     void Save(const wchar_t* key, const wchar_t* name);
+    RegistryView view_;
     std::vector<Saved> saved_;
 };
 
@@ -45,7 +47,8 @@ void WriteRaw(const FileLocation& location, std::string_view bytes);
 std::string Response(std::string_view type, std::string_view body = {});
 std::string ProgressResponse(int state, std::string_view more = {});
 
-// The agent's side: registry values, the running mutex, the two directories.
+// The agent's side: registry values (in the process's own registry view; the other view
+// holds none of them), the running mutex, the two directories.
 class AgentEnvironment : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -60,6 +63,7 @@ protected:
 
     ScratchDirectory scratch_;
     RegistryValues registry_;
+    RegistryValues otherView_{RegistryView::Other};
     FileLocation requestDir_, responseDir_;
     FileLocation requestFile_, responseFile_;
     UniqueHandle agentMutex_;

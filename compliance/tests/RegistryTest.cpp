@@ -39,6 +39,47 @@ TEST(Registry, StringWithoutTerminatorOrWithAnEmbeddedZero)
     EXPECT_EQ(ReadRegistryString(testKey, L"Raw")->StringView(), "a");
 }
 
+// The agent's values may be in the process's own registry view, in the other one, or in
+// both: each is read from the own view first, and from the other only when missing there.
+TEST(Registry, EachValueFromTheOwnViewFirstThenFromTheOther)
+{
+    struct Case {
+        const char* what;
+        std::optional<std::wstring> own, other;  // a string value, or none
+        bool ownIsNumber;
+        std::optional<std::string> read;
+        bool exists;
+    };
+    const Case cases[] = {
+        {"only in the own view", L"own", std::nullopt, false, "own", true},
+        {"only in the other view", std::nullopt, L"other", false, "other", true},
+        {"in both: the own view wins", L"own", L"other", false, "own", true},
+        {"a number in the own view is its answer", std::nullopt, L"other", true, std::nullopt, true},
+        {"in neither", std::nullopt, std::nullopt, false, std::nullopt, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RegistryValues own, other(RegistryView::Other);
+        own.Remove(testKey, L"Value");
+        other.Remove(testKey, L"Value");
+        if (c.own)
+            own.SetString(testKey, L"Value", *c.own);
+        if (c.ownIsNumber)
+            own.SetDword(testKey, L"Value", 1);
+        if (c.other)
+            other.SetString(testKey, L"Value", *c.other);
+        const auto read = ReadRegistryString(testKey, L"Value");
+        EXPECT_EQ(read ? std::optional<std::string>(read->StringView()) : std::nullopt, c.read);
+        EXPECT_EQ(RegistryValueExists(testKey, L"Value"), c.exists);
+    }
+    // A key that the own view does not have at all.
+    const wchar_t* const otherOnlyKey = L"SOFTWARE\\Quorlan\\VerimarkTestOtherViewOnly";
+    RegistryValues other(RegistryView::Other);
+    other.SetString(otherOnlyKey, L"Value", L"there");
+    EXPECT_EQ(ReadRegistryString(otherOnlyKey, L"Value")->StringView(), "there");
+    EXPECT_FALSE(RegistryValueExistsIn(RegistryView::Own, otherOnlyKey, L"Value"));
+}
+
 class RequestDirectoryCache : public AgentEnvironment {
 };
 
@@ -62,6 +103,31 @@ TEST_F(RequestDirectoryCache, ReadsTheRegistryAgainOnlyAfterAChange)
     EXPECT_TRUE(moved.IsDirectory());
     registry_.Remove(ApiKeyPath, L"RequestDir");
     EXPECT_TRUE(RequestDirectory().Empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The agent reinstalled in the other view and back: the cached directory and its watch
+// follow the value to whichever view holds it, the own view winning.
+TEST_F(RequestDirectoryCache, FollowsTheValueIntoTheOtherViewAndBack)
+{
+    const FileLocation own = scratch_ / "own", other = scratch_ / "other", moved = scratch_ / "other-moved";
+    ASSERT_EQ(RegDeleteTreeW(HKEY_LOCAL_MACHINE, ApiKeyPath), ERROR_SUCCESS);
+    otherView_.SetString(ApiKeyPath, L"RequestDir", Wide(other));
+    EXPECT_EQ(RequestDirectory().Text(), other.Text());
+    EXPECT_TRUE(other.IsDirectory());
+    // A change in the other view is seen by the watch on it.
+    otherView_.SetString(ApiKeyPath, L"RequestDir", Wide(moved));
+    EXPECT_EQ(RequestDirectory().Text(), moved.Text());
+    // The value arrives in the own view: it wins at once.
+    registry_.SetString(ApiKeyPath, L"RequestDir", Wide(own));
+    EXPECT_EQ(RequestDirectory().Text(), own.Text());
+    EXPECT_TRUE(own.IsDirectory());
+    // And leaves it again: the other view's value is found again.
+    registry_.Remove(ApiKeyPath, L"RequestDir");
+    EXPECT_EQ(RequestDirectory().Text(), moved.Text());
 }
 
 }  // namespace

@@ -128,6 +128,25 @@ TEST_F(Session, AgentChecksInOrder)
     EXPECT_FALSE(PendingRequest());
 }
 
+// An agent of the other bitness keeps its values in the other registry view only.
+TEST_F(Session, AgentWhoseValuesAreInTheOtherViewOnly)
+{
+    registry_.Remove(ClientKeyPath, L"Version");
+    ASSERT_EQ(RegDeleteTreeW(HKEY_LOCAL_MACHINE, ApiKeyPath), ERROR_SUCCESS);
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -1);
+    otherView_.SetString(ClientKeyPath, L"Version", L"4.1.8");
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -4);
+    otherView_.SetString(ApiKeyPath, L"RequestDir", Wide(requestDir_));
+    otherView_.SetString(ApiKeyPath, L"ResponseDir", Wide(responseDir_));
+    ScriptedAgent agent;
+    OpenSession(agent);
+    agent.Then([this] {
+        TakeRequest();
+        Answer(Response("Close"));
+    });
+    EXPECT_EQ(COMPLIANCE_Close(), 0);
+}
+
 TEST_F(Session, DirectoriesAreCreatedWhenTheirParentExists)
 {
     const FileLocation fresh = scratch_ / "fresh";
