@@ -1,7 +1,7 @@
 // TVKClientSim: a stand-in for the management agent, for demos, tests and script authors.
 //
-//   TVKClientSim install [--version V] [--request-dir DIR] [--response-dir DIR]
-//   TVKClientSim uninstall
+//   TVKClientSim install [--version V] [--request-dir DIR] [--response-dir DIR] [--view 32|64]
+//   TVKClientSim uninstall [--view 32|64]
 //   TVKClientSim run [--data DIR] [--check-interval MS] [--keep-answers DIR] [--fault NAME[:ARG][@N]]...
 //   TVKClientSim stop
 #include "agent/FaultPlan.h"
@@ -42,10 +42,21 @@ int Fail(const std::string& message)
     return 1;
 }
 
-bool SetString(const wchar_t* keyPath, const wchar_t* name, const std::wstring& value)
+// The registry view flag of "--view 32" or "--view 64": an agent of that bitness keeps
+// its values there. None (0) is the view of this program's own bitness.
+std::optional<REGSAM> ParseView(const std::wstring& text)
+{
+    if (text == L"32")
+        return KEY_WOW64_32KEY;
+    if (text == L"64")
+        return KEY_WOW64_64KEY;
+    return std::nullopt;
+}
+
+bool SetString(const wchar_t* keyPath, const wchar_t* name, const std::wstring& value, REGSAM view = 0)
 {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &key, nullptr) !=
         ERROR_SUCCESS)
         return false;
     const UniqueRegistryKey owner(key);
@@ -53,10 +64,10 @@ bool SetString(const wchar_t* keyPath, const wchar_t* name, const std::wstring& 
                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
-void DeleteValue(const wchar_t* keyPath, const wchar_t* name)
+void DeleteValue(const wchar_t* keyPath, const wchar_t* name, REGSAM view = 0)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_SET_VALUE | view, &key) != ERROR_SUCCESS)
         return;
     const UniqueRegistryKey owner(key);
     RegDeleteValueW(key, name);
@@ -87,6 +98,7 @@ void CreateDirectories(const std::wstring& path)
 int Install(Arguments& args)
 {
     std::wstring version = L"4.2.0", requests = DefaultDirectory(L"Requests"), responses = DefaultDirectory(L"Responses");
+    REGSAM view = 0;
     while (args.More()) {
         const std::wstring option = args.Next();
         if (!args.More())
@@ -98,24 +110,40 @@ int Install(Arguments& args)
             requests = value;
         else if (option == L"--response-dir")
             responses = value;
+        else if (option == L"--view" && ParseView(value))
+            view = *ParseView(value);
+        else if (option == L"--view")
+            return Fail("--view takes 32 or 64");
         else
             return Fail("unknown option " + Narrow(option));
     }
-    if (!SetString(ClientKeyPath, L"Version", version) || !SetString(ApiKeyPath, L"RequestDir", requests) ||
-        !SetString(ApiKeyPath, L"ResponseDir", responses))
+    if (!SetString(ClientKeyPath, L"Version", version, view) || !SetString(ApiKeyPath, L"RequestDir", requests, view) ||
+        !SetString(ApiKeyPath, L"ResponseDir", responses, view))
         return Fail("cannot write the registry values under HKEY_LOCAL_MACHINE (administrator rights?)");
     CreateDirectories(requests);
     CreateDirectories(responses);
-    Log("installed: Version " + Narrow(version) + ", RequestDir " + Narrow(requests) + ", ResponseDir " +
-        Narrow(responses));
+    const char* where = view == KEY_WOW64_32KEY ? " in the 32-bit registry view" : view == KEY_WOW64_64KEY ? " in the 64-bit registry view" : "";
+    Log("installed" + std::string(where) + ": Version " + Narrow(version) + ", RequestDir " + Narrow(requests) +
+        ", ResponseDir " + Narrow(responses));
     return 0;
 }
 
-int Uninstall()
+// Without --view, from both views: nothing of an earlier install is left in either.
+int Uninstall(Arguments& args)
 {
-    DeleteValue(ClientKeyPath, L"Version");
-    DeleteValue(ApiKeyPath, L"RequestDir");
-    DeleteValue(ApiKeyPath, L"ResponseDir");
+    std::vector<REGSAM> views{KEY_WOW64_32KEY, KEY_WOW64_64KEY};
+    if (args.More()) {
+        const std::wstring option = args.Next();
+        const std::optional<REGSAM> view = args.More() ? ParseView(args.Next()) : std::nullopt;
+        if (option != L"--view" || !view || args.More())
+            return Fail("uninstall takes only --view 32 or --view 64");
+        views = {*view};
+    }
+    for (const REGSAM view : views) {
+        DeleteValue(ClientKeyPath, L"Version", view);
+        DeleteValue(ApiKeyPath, L"RequestDir", view);
+        DeleteValue(ApiKeyPath, L"ResponseDir", view);
+    }
     Log("uninstalled");
     return 0;
 }
@@ -221,10 +249,13 @@ int Run(Arguments& args)
     UniqueHandle mutex;
     if (!faults.Has(FaultKind::NoMutex))
         mutex.Reset(CreateMutexW(nullptr, FALSE, agentMutexName));
-    std::optional<CopiedU8String> savedVersion;
+    // The old version goes where the version is, and the version found there comes back at the end.
+    RegistryString savedVersion;
+    REGSAM versionView = 0;
     if (faults.Has(FaultKind::OldVersion)) {
-        savedVersion = ReadRegistryString(ClientKeyPath, L"Version");
-        SetString(ClientKeyPath, L"Version", L"4.1.7");
+        savedVersion = ReadRegistryStringWithView(ClientKeyPath, L"Version");
+        versionView = RegistryViewFlag(savedVersion.view.value_or(RegistryView::Own));
+        SetString(ClientKeyPath, L"Version", L"4.1.7", versionView);
     }
     Log("running: requests in " + Narrow(requests) + ", responses in " + Narrow(responses) + ", documents under " +
         data + "\\__TVKData" + (mutex ? "" : " (without the agent mutex)"));
@@ -288,10 +319,10 @@ int Run(Arguments& args)
     }
     DeleteFileW((responses + L"\\response.xml.tmp").c_str());
     if (faults.Has(FaultKind::OldVersion)) {
-        if (savedVersion)
-            SetString(ClientKeyPath, L"Version", Wide(std::string(savedVersion->StringView())));
+        if (savedVersion.text)
+            SetString(ClientKeyPath, L"Version", Wide(std::string(savedVersion.text->StringView())), versionView);
         else
-            DeleteValue(ClientKeyPath, L"Version");
+            DeleteValue(ClientKeyPath, L"Version", versionView);
     }
     Log("stopped");
     return 0;
@@ -301,7 +332,8 @@ int Usage()
 {
     std::fprintf(stderr,
                  "usage: TVKClientSim install [--version V] [--request-dir DIR] [--response-dir DIR]\n"
-                 "       TVKClientSim uninstall\n"
+                 "                            [--view 32|64]\n"
+                 "       TVKClientSim uninstall [--view 32|64]\n"
                  "       TVKClientSim run [--data DIR] [--check-interval MS] [--keep-answers DIR]\n"
                  "                        [--fault NAME[:ARG][@N]]...\n"
                  "       TVKClientSim stop\n"
@@ -322,7 +354,7 @@ int wmain(int argc, wchar_t** argv)
         if (command == L"install")
             return Install(args);
         if (command == L"uninstall")
-            return argc == 2 ? Uninstall() : Usage();
+            return Uninstall(args);
         if (command == L"run")
             return Run(args);
         if (command == L"stop")

@@ -84,6 +84,26 @@ TEST_F(EndToEnd, CompleteSessionListsEveryItem)
     ComplianceLock::Release();
 }
 
+// An agent of the other bitness: its values are in the other registry view only.
+TEST_F(EndToEnd, AgentInstalledInTheOtherRegistryView)
+{
+    for (const auto& [key, name] : {std::pair{ClientKeyPath, L"Version"}, std::pair{ApiKeyPath, L"RequestDir"},
+                                    std::pair{ApiKeyPath, L"ResponseDir"}})
+        registry_.Remove(key, name);
+    const std::wstring otherView = sizeof(void*) == 8 ? L"32" : L"64";
+    const Finished install = RunProgram(Agent(), {L"install", L"--view", otherView, L"--request-dir", Wide(requestDir_),
+                                                  L"--response-dir", Wide(responseDir_)});
+    ASSERT_EQ(install.exitCode, 0u) << install.out << install.err;
+    EXPECT_NE(install.out.find("installed in the " + std::string(otherView == L"32" ? "32" : "64") + "-bit registry view"),
+              std::string::npos)
+        << install.out;
+    EXPECT_FALSE(RegistryValueExistsIn(RegistryView::Own, ApiKeyPath, L"RequestDir"));
+    auto agent = StartAgent();
+    const Finished run = RunTool({L"-c", url, L"Workstation Baseline"});
+    EXPECT_EQ(run.exitCode, 0u) << run.out << run.err;
+    EXPECT_NE(run.out.find("COMPLIANCE_ResultCount is 8\r\n"), std::string::npos) << run.out;
+}
+
 TEST_F(EndToEnd, ExportIsTheAgentsResponseByteForByte)
 {
     auto agent = StartAgent();
