@@ -11,15 +11,20 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/wine-env.sh"
 
+# A prefix made before wine32 was installed has no 32-bit side (syswow64): it is made
+# again, not used half ready. The mark says which kind the prefix is.
+kind=win64
+[[ -x /usr/lib/wine/wine ]] && kind=wow64
 exec 9>"$WINEPREFIX.lock"
 flock 9
-if [[ ! -f "$WINEPREFIX/.verimark-ready" ]]; then
+if [[ "$(cat "$WINEPREFIX/.verimark-ready" 2>/dev/null)" != "$kind" ]]; then
+  wineserver -k 9>&- 2>/dev/null || true
   rm -rf "$WINEPREFIX"
   wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
   wineserver -w 9>&-
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1 9>&- || true
   wineserver -w 9>&-
-  touch "$WINEPREFIX/.verimark-ready"
+  echo "$kind" >"$WINEPREFIX/.verimark-ready"
 fi
 # Exit status 0: we started the server, so bring the services up under it now.
 # Status 2: a server for this prefix already runs.
@@ -28,4 +33,4 @@ if wineserver -p </dev/null >/dev/null 2>&1 9>&-; then
 fi
 flock -u 9
 exec 9>&-
-exec wine "$@"
+exec "$VERIMARK_WINE" "$@"

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs what the build needs, builds for x86-64 (run here under Wine) and i686 (built
-# and checked only), runs the fuzz targets briefly, and runs every test under Wine
-# through CTest.
+# Installs what the build needs, builds for x86-64 and i686, runs the fuzz targets
+# briefly, and runs every test under Wine through CTest: the x86_64 suite, and the i686
+# suite (32-bit programs in the same Wine, WoW64) where this machine runs 32-bit x86 code.
+# The two suites run at the same time, each in its own Wine prefix and server; the i686
+# suite's output follows the x86_64 one's, and each suite's summary ends the run.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -12,9 +14,44 @@ source scripts/build.sh
 # The fuzz targets, natively, for a short while each (VERIMARK_FUZZ_SECONDS, default 20).
 bash scripts/fuzz.sh "${VERIMARK_FUZZ_SECONDS:-20}"
 
-export VERIMARK_BUILD_DIR="$root/build/x86_64"
-source cmake/wine-env.sh
-# The tests start a persistent Wine server; stop it however the run ends, so nothing is left behind.
-trap 'wineserver -k 2>/dev/null || true' EXIT
+source scripts/x86-32.sh
+suites=(x86_64)
+if x86_32_ready; then
+  suites+=(i686)
+else
+  echo "test: SKIPPING the i686 suite: this machine runs no 32-bit x86 code (see scripts/setup.sh)"
+fi
 
-ctest --test-dir build/x86_64 --output-on-failure -j "$(nproc)" "$@"
+logs="$root/build/test-logs"
+mkdir -p "$logs"
+# One suite: its own prefix, its own persistent Wine server, stopped however the run ends.
+suite() {
+  local arch=$1; shift
+  (
+    export VERIMARK_BUILD_DIR="$root/build/$arch"
+    source cmake/wine-env.sh
+    trap 'wineserver -k 2>/dev/null || true' EXIT
+    ctest --test-dir "build/$arch" --output-on-failure -j "$(nproc)" "$@"
+  )
+}
+
+status=0
+pids=()
+for arch in "${suites[@]:1}"; do
+  suite "$arch" "$@" >"$logs/$arch.log" 2>&1 &
+  pids+=($!)
+done
+echo "== x86_64 suite"
+suite x86_64 "$@" 2>&1 | tee "$logs/x86_64.log" || status=1
+for i in "${!pids[@]}"; do
+  arch=${suites[$((i + 1))]}
+  wait "${pids[$i]}" || status=1
+  echo "== $arch suite"
+  cat "$logs/$arch.log"
+done
+
+echo
+for arch in "${suites[@]}"; do
+  echo "== $arch suite: $(grep -E '^[0-9]+% tests passed' "$logs/$arch.log" || echo "no summary (see $logs/$arch.log)")"
+done
+exit $status

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Static checks of the 32-bit deliverable, which cannot run here: its four exports carry
-# undecorated names and its resources are all present.
+# Static checks of the 32-bit deliverable, which hold whether or not this machine can run
+# it: its four exports carry undecorated names and its resources are all present.
 set -euo pipefail
 dll=$1
 [[ -f "$dll" ]] || { echo "no 32-bit build at $dll"; exit 1; }
