@@ -42,6 +42,10 @@ bool Contains(U16String text, std::wstring_view part)
 CopiedU16String NativePath(const FileLocation& location, std::uint32_t limit)
 {
     const U8String text = location.Text();
+    // Already in the extended-length or the device form: the system takes it as it is.
+    const std::string_view view = text.View();
+    if (view.starts_with("\\\\?\\") || view.starts_with("\\\\.\\"))
+        return Terminated(TranscodeU8ToU16(text));
     if (text.Length() < limit)
         return Terminated(TranscodeU8ToU16(text));
     const LocationRoot root = AnalyseRoot(text);

@@ -132,6 +132,19 @@ TEST(NativePath, UncGetsTheUncPrefixAndOtherRootsNone)
     EXPECT_EQ(Native(relative), std::wstring(relative.begin(), relative.end()));
 }
 
+// A path the caller already gave in the extended-length or device form is the system's
+// own spelling: it goes through as it is, whatever its length.
+TEST(NativePath, ExtendedAndDeviceFormsPassThroughUnchanged)
+{
+    for (const std::string& path :
+         {"\\\\?\\C:\\" + std::string(300, 'e'), std::string("\\\\?\\C:\\short"), "\\\\?\\UNC\\server\\share\\" + std::string(300, 'f'),
+          "\\\\.\\pipe\\" + std::string(300, 'g'), "\\\\.\\C:\\" + std::string(100, 'h')}) {
+        SCOPED_TRACE(path.substr(0, 24));
+        EXPECT_EQ(Native(path), std::wstring(path.begin(), path.end()));
+        EXPECT_EQ(Native(path, DirectoryPathLimit), std::wstring(path.begin(), path.end()));
+    }
+}
+
 TEST(NativePath, DirectoryCreationLimitIs248)
 {
     const std::string at247 = "C:\\" + std::string(244, 'd');

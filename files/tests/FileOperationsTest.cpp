@@ -165,6 +165,11 @@ TEST(LongPaths, ExtendedFormReallyWorksBeyond259Units)
     ForceMoveFile(file, moved, log);
     EXPECT_EQ(ReadWholeFile(moved), "deep");
     EXPECT_EQ(file.Attributes(), INVALID_FILE_ATTRIBUTES);
+    // Named by the caller in the extended form already: used as it is.
+    const auto extended = [](const FileLocation& l) { return FileLocation(U8String("\\\\?\\" + std::string(l.Text().View()))); };
+    ForceMoveFile(extended(moved), extended(file), log);
+    EXPECT_EQ(ReadWholeFile(file), "deep");
+    ForceMoveFile(extended(file), moved, log);
     ForceNonexistence(moved, log);
     ForceNonexistence(deep, log);
     EXPECT_EQ(deep.Attributes(), INVALID_FILE_ATTRIBUTES);
