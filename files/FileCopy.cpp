@@ -2,7 +2,10 @@
 
 #include "files/FileIOError.h"
 #include "files/FileOperations.h"
+#include "text/Numerals.h"
 #include "text/Win32.h"
+
+#include <string>
 
 void CopyLocation(const FileLocation& source, const FileLocation& destination)
 {
@@ -23,4 +26,25 @@ void CopyLocation(const FileLocation& source, const FileLocation& destination)
 void ForceCopyFile(const FileLocation& source, const FileLocation& destination, FileRetryLog& log)
 {
     RetryFileOperation("ForceCopyFile", source, &destination, log, [&] { CopyLocation(source, destination); });
+}
+
+void ForceCopyFileIntoPlace(const FileLocation& source, const FileLocation& destination, FileRetryLog& log)
+{
+    // Beside the destination, so that the final move stays on its volume; the process id
+    // keeps two copies to one destination apart.
+    std::string name(destination.Text().View());
+    name += ".";
+    name += FormatDecimal32(GetCurrentProcessId(), 1).View();
+    name += ".verimark-tmp";
+    const FileLocation temporary{U8String(std::string_view(name))};
+    try {
+        ForceCopyFile(source, temporary, log);
+        ForceMoveFile(temporary, destination, log);
+    } catch (...) {
+        try {
+            MakeNonexistent(temporary);
+        } catch (...) {
+        }
+        throw;
+    }
 }
