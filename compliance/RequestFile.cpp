@@ -78,6 +78,7 @@ void WriteRequestFile(const ComplianceRequest& request)
         try {
             SilentFileRetryLog log;
             ForceMoveFile(temp, final, log);
+            return;  // in place after all: the agent will act on it
         } catch (...) {
             written = false;
         }

@@ -27,6 +27,28 @@ TEST_F(ExchangeFiles, NewRequestReplacesAWaitingOne)
     EXPECT_EQ(FileLocation::Child(requestDir_, "requestTemp.xml").Attributes(), INVALID_FILE_ATTRIBUTES);
 }
 
+// The move of a complete request fails through its whole retry schedule and then works at
+// the one further try: the request is in place, the agent will act on it, so it is no failure.
+TEST_F(ExchangeFiles, RequestPutInPlaceAtTheFurtherTryIsWritten)
+{
+    // A folder with something in it at "request.xml": no file can replace it.
+    ASSERT_TRUE(CreateDirectoryW(Wide(requestFile_).c_str(), nullptr));
+    const FileLocation inside = FileLocation::Child(requestFile_, "inside");
+    WriteRaw(inside, "x");
+    ScriptedAgent clock;
+    for (int pause = 1; pause <= 8; ++pause)  // the first schedule's pauses
+        clock.Then(nullptr);
+    clock.Then([&] {
+        DeleteFileW(Wide(inside).c_str());
+        RemoveDirectoryW(Wide(requestFile_).c_str());
+    });
+    ComplianceRequest request;
+    request.kind = ComplianceRequestType::Progress;
+    EXPECT_NO_THROW(WriteRequestFile(request));
+    EXPECT_EQ(clock.pauses.size(), 9u);
+    EXPECT_NE(PendingRequest()->find("<RequestType>Progress</RequestType>"), std::string::npos);
+}
+
 TEST_F(ExchangeFiles, LargeResponseStreamsThroughTheReader)
 {
     std::string body;
