@@ -22,6 +22,9 @@ CopiedUString<E> CopiedUString<E>::WithCapacity(std::uint32_t n)
 template <class E>
 CopiedUString<E>::CopiedUString(UString<E> text) : CopiedUString()
 {
+    // Lengths are 32-bit: a longer text is refused, never cut and then copied whole.
+    if (text.Length() > UINT32_MAX)
+        throw std::length_error("CopiedUString too long");
     const auto n = static_cast<std::uint32_t>(text.Length());
     if (n > InlineCapacity) {
         begin_ = new Unit[n];

@@ -1,7 +1,9 @@
 #include "text/Format.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <stdexcept>
 
 namespace {
 
@@ -136,6 +138,8 @@ CopiedU8String FormatWithValues(U8String templateText, const U8String* values, F
 
     // Measure, then write into storage of exactly the length: inline up to 64 bytes.
     const std::size_t length = Render(templateText, bindings, count, nullptr);
+    if (length > UINT32_MAX)
+        throw std::length_error("Format: message too long");
     CopiedU8String result = CopiedU8String::WithCapacity(static_cast<std::uint32_t>(length));
     Render(templateText, bindings, count, result.Begin());
     result.SetEnd(result.Begin() + length);

@@ -91,6 +91,8 @@ void XMLWriter::Text(U8String text)
 
 void XMLWriter::EndElement()
 {
+    if (open_.empty())
+        throw XMLWriterNoOpenElement();
     if (last_ == EndTag)
         NewLine(open_.size() - 1);
     Write("</");

@@ -22,6 +22,12 @@ public:
 
 using XMLAttributeList = ListPL<Pair<CopiedU8String, CopiedU8String>>;
 
+// EndElement with no element open: a caller's error, refused before anything is written.
+class XMLWriterNoOpenElement : public ExceptionPL {
+public:
+    XMLWriterNoOpenElement() : ExceptionPL(U8String("EndElement with no open element")) {}
+};
+
 class XMLWriter {
 public:
     // layout 0: line breaks and a tab per level; 1: line breaks only; other: one line.

@@ -1,4 +1,5 @@
 #include "text/CopiedUString.h"
+#include "text/Format.h"
 #include "text/ListPL.h"
 #include "text/Pair.h"
 #include "text/UStringBuilder.h"
@@ -34,6 +35,24 @@ TEST(CopiedUString, KnownLengthsStayInlineUpTo64AndAreExactOnTheHeap)
     EXPECT_FALSE(at65.IsInline());
     EXPECT_EQ(at65.Capacity(), 65u);
     EXPECT_EQ(at65.StringView(), std::string(65, 'x'));
+}
+
+// Lengths are 32-bit. A longer text is refused before a byte is copied: cutting the length
+// and then copying the whole text would write far past the storage. The range is never
+// read, so it need not be backed by memory.
+TEST(CopiedUString, TextsBeyondThirtyTwoBitLengthsAreRefusedBeforeAnyCopy)
+{
+    if constexpr (sizeof(std::size_t) == 4) {
+        GTEST_SKIP() << "a 32-bit process cannot name such a text";
+    } else {
+        const auto* first = reinterpret_cast<const char*>(std::uintptr_t{1} << 20);
+        const U8String huge(first, first + static_cast<std::size_t>(std::uint64_t{1} << 32) + 1);
+        EXPECT_THROW(CopiedU8String{huge}, std::length_error);
+        CopiedU8String grown = Bytes(3);
+        EXPECT_THROW(grown.Append(huge), std::length_error);
+        EXPECT_EQ(grown.StringView(), "xxx");
+        EXPECT_THROW(Format("{value}", huge), std::length_error);
+    }
 }
 
 TEST(CopiedUString, AppendGrowsGeometrically)

@@ -45,6 +45,18 @@ TEST(XMLWriter, TabLayoutPutsChildrenOnTheirOwnLines)
     EXPECT_EQ(lines.out, "[begin]<?xml version=\"1.0\"?>|<R Version=\"1.0\">|\t<A>one</A>|\t<B>two</B>|</R>[end]");
 }
 
+TEST(XMLWriter, EndElementWithNothingOpenIsRefusedAndWritesNothing)
+{
+    RecordingLines lines;
+    XMLWriter writer(lines, 0);
+    EXPECT_THROW(writer.EndElement(), XMLWriterNoOpenElement);
+    writer.StartDocument("R", nullptr);
+    writer.EndElement();
+    const std::string written = lines.out;
+    EXPECT_THROW(writer.EndElement(), XMLWriterNoOpenElement);
+    EXPECT_EQ(lines.out, written);
+}
+
 TEST(XMLWriter, NestingIndentsOneTabPerLevelAndOtherLayouts)
 {
     for (const auto& [layout, expected] : std::vector<std::pair<int, std::string>>{
