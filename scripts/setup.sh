@@ -10,7 +10,6 @@ packages=(
   mingw-w64 mingw-w64-tools
   wine wine64
   googletest
-  libicu-dev
   libxml2-dev g++
   libwine-dev
   clang libclang-rt-14-dev

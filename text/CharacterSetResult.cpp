@@ -14,7 +14,7 @@ struct IcuName {
     const char* name;
 };
 
-// Every named code of ICU's published ranges, generated from ICU's own table at build time.
+// Every named code of ICU's published ranges, kept in the sources (see the generator).
 constexpr IcuName icuNames[] = {
 #include "text/IcuErrorNames.inc"
 };
