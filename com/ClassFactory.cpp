@@ -1,5 +1,6 @@
 #include "com/ClassFactory.h"
 
+#include "com/EntryPoint.h"
 #include "com/Module.h"
 
 HRESULT ClassFactory::QueryInterface(REFIID iid, void** object)
@@ -35,12 +36,14 @@ ULONG ClassFactory::Release()
 
 HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (outer && !IsEqualIID(iid, IID_IUnknown))
-        return CLASS_E_NOAGGREGATION;
-    return create_(outer, iid, object);
+    return GuardedExport([&] {
+        if (!object)
+            return E_POINTER;
+        *object = nullptr;
+        if (outer && !IsEqualIID(iid, IID_IUnknown))
+            return CLASS_E_NOAGGREGATION;
+        return create_(outer, iid, object);
+    });
 }
 
 HRESULT ClassFactory::LockServer(BOOL lock)

@@ -2,6 +2,7 @@
 // The common body of the server's objects: IUnknown that answers exactly IUnknown, the
 // object's dual interface and IDispatch; plain or aggregated creation; IDispatch through
 // the type information of the registered type library.
+#include "com/EntryPoint.h"
 #include "com/Module.h"
 #include "com/TypeInfoCache.h"
 
@@ -53,32 +54,37 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override
     {
-        if (index != 0)
-            return DISP_E_BADINDEX;
-        if (!info)
-            return E_POINTER;
-        *info = nullptr;
-        ITypeInfo* cached = nullptr;
-        const HRESULT hr = typeInfo_.Get(locale, &cached);
-        if (SUCCEEDED(hr)) {
-            cached->AddRef();
-            *info = cached;
-        }
-        return hr;
+        return GuardedMember([&] {
+            if (index != 0)
+                return DISP_E_BADINDEX;
+            if (!info)
+                return E_POINTER;
+            *info = nullptr;
+            ITypeInfo* cached = nullptr;
+            const HRESULT hr = typeInfo_.Get(locale, &cached);
+            if (SUCCEEDED(hr)) {
+                cached->AddRef();
+                *info = cached;
+            }
+            return hr;
+        });
     }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override
     {
-        return typeInfo_.GetIDsOfNames(locale, names, count, ids);
+        return GuardedMember([&] { return typeInfo_.GetIDsOfNames(locale, names, count, ids); });
     }
+    // The member it reaches through the type information reports its own failures.
     HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID locale, WORD flags, DISPPARAMS* parameters,
                                      VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override
     {
-        ITypeInfo* info = nullptr;
-        const HRESULT hr = typeInfo_.Get(locale, &info);
-        if (FAILED(hr))
-            return hr;
-        return info->Invoke(static_cast<Interface*>(this), member, flags, parameters, result, exception,
-                            argumentError);
+        return GuardedExport([&] {
+            ITypeInfo* info = nullptr;
+            const HRESULT hr = typeInfo_.Get(locale, &info);
+            if (FAILED(hr))
+                return hr;
+            return info->Invoke(static_cast<Interface*>(this), member, flags, parameters, result, exception,
+                                argumentError);
+        });
     }
 
 protected:

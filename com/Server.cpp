@@ -1,9 +1,10 @@
 // The library's entry points: the object map, class objects, unloading and self-registration.
 #include "com/ClassFactory.h"
+#include "com/ComResource.h"
+#include "com/EntryPoint.h"
 #include "com/Module.h"
 #include "com/Registrar.h"
 #include "com/SessionObject.h"
-#include "text/UniqueResource.h"
 
 #include <oleauto.h>
 
@@ -32,25 +33,22 @@ bool initialised = false;
 // The registry script of an entry, as UTF-16 text.
 HRESULT LoadScript(const std::wstring& path, WORD id, std::wstring& script)
 {
-    HMODULE data = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE_EXCLUSIVE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    UniqueModule data(
+        LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE_EXCLUSIVE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
     if (!data)
-        data = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        data.Reset(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     if (!data)
         return HRESULT_FROM_WIN32(GetLastError());
-    HRESULT hr = S_OK;
-    HRSRC found = FindResourceW(data, MAKEINTRESOURCEW(id), L"REGISTRY");
-    HGLOBAL loaded = found ? LoadResource(data, found) : nullptr;
+    HRSRC found = FindResourceW(data.Get(), MAKEINTRESOURCEW(id), L"REGISTRY");
+    HGLOBAL loaded = found ? LoadResource(data.Get(), found) : nullptr;
     const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
-    const DWORD size = found ? SizeofResource(data, found) : 0;
-    if (!bytes) {
-        hr = HRESULT_FROM_WIN32(GetLastError());
-    } else {
-        const int units = MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(size), nullptr, 0);
-        script.assign(static_cast<std::size_t>(units), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(size), script.data(), units);
-    }
-    FreeLibrary(data);
-    return hr;
+    const DWORD size = found ? SizeofResource(data.Get(), found) : 0;
+    if (!bytes)
+        return HRESULT_FROM_WIN32(GetLastError());
+    const int units = MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(size), nullptr, 0);
+    script.assign(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(size), script.data(), units);
+    return S_OK;
 }
 
 HRESULT RunScript(WORD id, bool registering)
@@ -95,16 +93,21 @@ HRESULT LoadOwnTypeLibrary(ITypeLib** library, std::wstring& path)
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*)
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void* reserved)
 {
     if (reason == DLL_PROCESS_ATTACH) {
         Module::Attach(instance);
         initialised = true;
         DisableThreadLibraryCalls(instance);
     } else if (reason == DLL_PROCESS_DETACH) {
-        for (ObjectMapEntry& entry : objectMap)
-            if (ClassFactory* factory = std::exchange(entry.factory, nullptr))
-                factory->Release();
+        // The process is ending (reserved is not null): other libraries may be gone and
+        // other threads stopped holding locks. Release nothing, call nowhere; the system
+        // takes everything back. Only a real unload releases.
+        if (reserved)
+            return TRUE;
+        for (ObjectMapEntry& entry : objectMap) {
+            const UniqueInterface<ClassFactory> released(std::exchange(entry.factory, nullptr));
+        }
         Module::Detach();
         initialised = false;
     }
@@ -118,72 +121,71 @@ extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow()
 
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (!initialised)
-        return E_UNEXPECTED;
-    for (ObjectMapEntry& entry : objectMap) {
-        if (!IsEqualCLSID(clsid, entry.clsid))
-            continue;
-        {
-            std::lock_guard lock(factoryMutex);
-            if (!entry.factory)
-                entry.factory = new (std::nothrow) ClassFactory(entry.create);
-            if (!entry.factory)
-                return E_OUTOFMEMORY;
+    return GuardedExport([&] {
+        if (!object)
+            return E_POINTER;
+        *object = nullptr;
+        if (!initialised)
+            return E_UNEXPECTED;
+        for (ObjectMapEntry& entry : objectMap) {
+            if (!IsEqualCLSID(clsid, entry.clsid))
+                continue;
+            {
+                std::lock_guard lock(factoryMutex);
+                if (!entry.factory)
+                    entry.factory = new (std::nothrow) ClassFactory(entry.create);
+                if (!entry.factory)
+                    return E_OUTOFMEMORY;
+            }
+            return entry.factory->QueryInterface(iid, object);
         }
-        return entry.factory->QueryInterface(iid, object);
-    }
-    return CLASS_E_CLASSNOTAVAILABLE;
+        return CLASS_E_CLASSNOTAVAILABLE;
+    });
 }
 
 namespace {
 
 // Every class's script in order, stopping at the first failure; then the type library.
-HRESULT RunScriptsAndLoadTypeLibrary(bool registering, ITypeLib** library, std::wstring& path)
+HRESULT RunScriptsAndLoadTypeLibrary(bool registering, UniqueInterface<ITypeLib>& library, std::wstring& path)
 {
     for (const ObjectMapEntry& entry : objectMap)
         if (const HRESULT hr = RunScript(entry.script, registering); FAILED(hr))
             return hr;
-    return LoadOwnTypeLibrary(library, path);
+    return LoadOwnTypeLibrary(library.Put(), path);
 }
 
 }  // namespace
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer()
 {
-    ITypeLib* library = nullptr;
-    std::wstring path;
-    HRESULT hr = RunScriptsAndLoadTypeLibrary(true, &library, path);
-    if (FAILED(hr))
-        return hr;
-    BSTR helpFile = nullptr;
-    std::wstring helpDirectory;
-    if (SUCCEEDED(library->GetDocumentation(-1, nullptr, nullptr, nullptr, &helpFile)) && helpFile) {
-        helpDirectory.assign(helpFile, SysStringLen(helpFile));
-        const std::size_t cut = helpDirectory.find_last_of(L"\\/:");
-        helpDirectory.erase(cut == std::wstring::npos ? 0 : cut + 1);
-        SysFreeString(helpFile);
-    }
-    hr = RegisterTypeLib(library, path.data(), helpDirectory.empty() ? nullptr : helpDirectory.data());
-    library->Release();
-    return hr;
+    return GuardedExport([] {
+        UniqueInterface<ITypeLib> library;
+        std::wstring path;
+        if (const HRESULT hr = RunScriptsAndLoadTypeLibrary(true, library, path); FAILED(hr))
+            return hr;
+        UniqueBstr helpFile;
+        std::wstring helpDirectory;
+        if (SUCCEEDED(library.Get()->GetDocumentation(-1, nullptr, nullptr, nullptr, helpFile.Put())) && helpFile) {
+            helpDirectory.assign(helpFile.Get(), SysStringLen(helpFile.Get()));
+            const std::size_t cut = helpDirectory.find_last_of(L"\\/:");
+            helpDirectory.erase(cut == std::wstring::npos ? 0 : cut + 1);
+        }
+        return RegisterTypeLib(library.Get(), path.data(), helpDirectory.empty() ? nullptr : helpDirectory.data());
+    });
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer()
 {
-    ITypeLib* library = nullptr;
-    std::wstring path;
-    HRESULT hr = RunScriptsAndLoadTypeLibrary(false, &library, path);
-    if (FAILED(hr))
+    return GuardedExport([] {
+        UniqueInterface<ITypeLib> library;
+        std::wstring path;
+        HRESULT hr = RunScriptsAndLoadTypeLibrary(false, library, path);
+        if (FAILED(hr))
+            return hr;
+        LibraryAttributes attributes(library.Get());
+        if (SUCCEEDED(hr = library.Get()->GetLibAttr(attributes.Put())))
+            hr = UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
+                                   attributes->lcid, attributes->syskind);
         return hr;
-    TLIBATTR* attributes = nullptr;
-    if (SUCCEEDED(hr = library->GetLibAttr(&attributes))) {
-        hr = UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum, attributes->lcid,
-                               attributes->syskind);
-        library->ReleaseTLibAttr(attributes);
-    }
-    library->Release();
-    return hr;
+    });
 }

@@ -11,41 +11,41 @@ HRESULT TypeInfoCache::Get(LCID locale, ITypeInfo** info)
 {
     std::lock_guard lock(mutex_);
     if (!info_) {
-        ITypeLib* library = nullptr;
-        HRESULT hr = LoadRegTypeLib(LIBID_TVKVERIMARKMODLib, 1, 0, locale, &library);
+        UniqueInterface<ITypeLib> library;
+        HRESULT hr = LoadRegTypeLib(LIBID_TVKVERIMARKMODLib, 1, 0, locale, library.Put());
         // Windows falls back to the nearest registered locale; Wine only to the primary
         // language and neutral, so a caller's default locale (0x400, 0x800) misses the
         // library's own 0x409. Ask for that one, as Windows would have found it.
         if (hr == TYPE_E_LIBNOTREGISTERED && locale != 0x409)
-            hr = LoadRegTypeLib(LIBID_TVKVERIMARKMODLib, 1, 0, 0x409, &library);
+            hr = LoadRegTypeLib(LIBID_TVKVERIMARKMODLib, 1, 0, 0x409, library.Put());
         if (FAILED(hr))
             return hr;
-        ITypeInfo* loaded = nullptr;
-        hr = library->GetTypeInfoOfGuid(iid_, &loaded);
-        library->Release();
-        if (FAILED(hr))
+        UniqueInterface<ITypeInfo> loaded;
+        if (FAILED(hr = library.Get()->GetTypeInfoOfGuid(iid_, loaded.Put())))
             return hr;
-        // The member names, for the exact-match lookup.
-        TYPEATTR* attributes = nullptr;
-        if (SUCCEEDED(loaded->GetTypeAttr(&attributes))) {
+        // The member names, for the exact-match lookup. Everything that may fail comes
+        // before the cache takes the type information: a failure leaves it as it was.
+        std::vector<Member> members;
+        TypeAttributes attributes(loaded.Get());
+        if (SUCCEEDED(loaded.Get()->GetTypeAttr(attributes.Put()))) {
             for (UINT i = 0; i < attributes->cFuncs; ++i) {
-                FUNCDESC* function = nullptr;
-                if (FAILED(loaded->GetFuncDesc(i, &function)))
+                FunctionDescription function(loaded.Get());
+                if (FAILED(loaded.Get()->GetFuncDesc(i, function.Put())))
                     continue;
-                BSTR name = nullptr;
+                UniqueBstr name;
                 UINT got = 0;
-                if (SUCCEEDED(loaded->GetNames(function->memid, &name, 1, &got)) && got == 1) {
-                    members_.push_back({std::wstring(name, SysStringLen(name)), function->memid});
-                    SysFreeString(name);
-                }
-                loaded->ReleaseFuncDesc(function);
+                if (SUCCEEDED(loaded.Get()->GetNames(function->memid, name.Put(), 1, &got)) && got == 1)
+                    members.push_back({std::wstring(name.Get(), SysStringLen(name.Get())), function->memid});
             }
-            loaded->ReleaseTypeAttr(attributes);
         }
-        info_ = loaded;
-        Module::AtUnload([this] { Release(); });
+        if (!registered_) {
+            Module::AtUnload([this] { Release(); });
+            registered_ = true;
+        }
+        members_ = std::move(members);
+        info_ = std::move(loaded);
     }
-    *info = info_;
+    *info = info_.Get();
     return S_OK;
 }
 
@@ -69,8 +69,6 @@ HRESULT TypeInfoCache::GetIDsOfNames(LCID locale, LPOLESTR* names, UINT count, D
 void TypeInfoCache::Release()
 {
     std::lock_guard lock(mutex_);
-    if (info_)
-        info_->Release();
-    info_ = nullptr;
+    info_.Reset();
     members_.clear();
 }

@@ -2,7 +2,7 @@
 // The type information of one dual interface, loaded from the registered type library on
 // first use and kept until the library is unloaded, with a table of its member names for
 // the exact-match lookup that comes before the type information's own.
-#include "text/Win32.h"
+#include "com/ComResource.h"
 
 #include <oaidl.h>
 
@@ -15,6 +15,10 @@ public:
     explicit TypeInfoCache(const IID& iid) : iid_(iid) {}
     TypeInfoCache(const TypeInfoCache&) = delete;
     TypeInfoCache& operator=(const TypeInfoCache&) = delete;
+    // Caches live as long as the library. A real unload has released what they held before
+    // this runs (see Module::AtUnload); at the end of the process nothing may call into
+    // another library, and the system takes everything back, so nothing is released here.
+    ~TypeInfoCache() { (void)info_.Release(); }
 
     // The cached type information (no reference added for the caller), or the load's failure.
     HRESULT Get(LCID locale, ITypeInfo** info);
@@ -32,8 +36,9 @@ private:
 
     const IID& iid_;
     std::mutex mutex_;
-    ITypeInfo* info_ = nullptr;
+    UniqueInterface<ITypeInfo> info_;  // released at unload
     std::vector<Member> members_;
+    bool registered_ = false;          // for the release at unload
 };
 
 // LIBID_TVKVERIMARKMODLib, version 1.0.

@@ -1,6 +1,7 @@
 #pragma once
-// One owner template for every Win32 resource: handles, files, registry keys, mutexes.
-// Nothing else in the code closes such a resource by hand.
+// One owner template for every Win32 resource: handles, files, registry keys, mutexes,
+// loaded modules, find handles; com/ComResource.h adds COM's interface pointers and
+// strings. Nothing else in the code closes such a resource by hand.
 #include "text/Win32.h"
 
 #include <utility>
@@ -26,6 +27,14 @@ public:
     Value Get() const noexcept { return value_; }
     bool Valid() const noexcept { return value_ != Traits::Invalid(); }
     explicit operator bool() const noexcept { return Valid(); }
+
+    // For a call that hands out a new resource through an out-parameter: what was held is
+    // closed first.
+    Value* Put() noexcept
+    {
+        Reset();
+        return &value_;
+    }
 
     // Gives up ownership without closing.
     Value Release() noexcept { return std::exchange(value_, Traits::Invalid()); }
@@ -67,6 +76,18 @@ struct RegistryKey {
     static bool Close(HKEY k) { return RegCloseKey(k) == ERROR_SUCCESS; }
 };
 
+struct Module {
+    using Value = HMODULE;
+    static HMODULE Invalid() { return nullptr; }
+    static bool Close(HMODULE m) { return FreeLibrary(m) != FALSE; }
+};
+
+struct Find {
+    using Value = HANDLE;
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool Close(HANDLE h) { return FindClose(h) != FALSE; }
+};
+
 }  // namespace ResourceTraits
 
 // Null is invalid: events, mutexes, processes.
@@ -74,3 +95,7 @@ using UniqueHandle = UniqueResource<ResourceTraits::Handle>;
 // INVALID_HANDLE_VALUE is invalid: what CreateFileW returns.
 using UniqueFile = UniqueResource<ResourceTraits::File>;
 using UniqueRegistryKey = UniqueResource<ResourceTraits::RegistryKey>;
+// What LoadLibraryExW returns.
+using UniqueModule = UniqueResource<ResourceTraits::Module>;
+// What FindFirstFileW returns.
+using UniqueFind = UniqueResource<ResourceTraits::Find>;
