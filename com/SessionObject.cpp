@@ -1,40 +1,62 @@
 #include "com/SessionObject.h"
 
+#include "com/ComResource.h"
+#include "com/EntryPoint.h"
 #include "compliance/ComplianceApi.h"
 
-#include <cwchar>
+#include <mutex>
 
 namespace {
 
-// A copy up to the first NUL (a null BSTR is empty text); nothing when it cannot be allocated.
-bool CopyText(BSTR text, _bstr_t& copy)
-{
-    BSTR duplicate = SysAllocString(text ? text : L"");
-    if (!duplicate)
-        return false;
-    copy.Attach(duplicate);
-    return true;
-}
+// The session is one per process, but the objects live in apartments, and two apartments
+// may call at once: one lock serialises every call into the session from this layer, so
+// that a Close in one cannot free the items another is reading.
+//
+// A successful Open also holds the module lock until the session is closed: a client may
+// release every object mid-session, and unloading the library then would close the
+// cross-process lock and leave the agent without its Close.
+class SessionGate {
+public:
+    static std::unique_lock<std::mutex> Enter() { return std::unique_lock(Mutex()); }
+    // Under the gate: after a successful Open, and after any Close.
+    static void Opened()
+    {
+        if (!holdsModule_) {
+            Module::Lock();
+            holdsModule_ = true;
+        }
+    }
+    static void Closed()
+    {
+        if (holdsModule_) {
+            holdsModule_ = false;
+            Module::Unlock();
+        }
+    }
+
+private:
+    static std::mutex& Mutex()
+    {
+        static std::mutex mutex;
+        return mutex;
+    }
+    static inline bool holdsModule_ = false;
+};
 
 // The failure of a Response member: error information for IResponse, sourced from the
 // registered ProgID, and the result code itself as the HRESULT.
 HRESULT RaiseResponseError(long code, const wchar_t* text)
 {
-    ICreateErrorInfo* create = nullptr;
-    if (SUCCEEDED(CreateErrorInfo(&create))) {
-        create->SetGUID(IID_IResponse);
-        LPOLESTR progId = nullptr;
-        if (SUCCEEDED(ProgIDFromCLSID(CLSID_Response, &progId)) && progId) {
-            create->SetSource(progId);
-            CoTaskMemFree(progId);
-        }
-        create->SetDescription(const_cast<LPOLESTR>(text));
-        IErrorInfo* info = nullptr;
-        if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
-            SetErrorInfo(0, info);
-            info->Release();
-        }
-        create->Release();
+    UniqueInterface<ICreateErrorInfo> create;
+    if (SUCCEEDED(CreateErrorInfo(create.Put()))) {
+        create.Get()->SetGUID(IID_IResponse);
+        UniqueTaskString progId;
+        if (SUCCEEDED(ProgIDFromCLSID(CLSID_Response, progId.Put())) && progId)
+            create.Get()->SetSource(progId.Get());
+        create.Get()->SetDescription(const_cast<LPOLESTR>(text));
+        UniqueInterface<IErrorInfo> info;
+        if (SUCCEEDED(create.Get()->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(info.Put()))))
+            SetErrorInfo(0, info.Get());
     }
     return static_cast<HRESULT>(code);
 }
@@ -43,82 +65,126 @@ enum class Text { Designator, Result, ResultType, EvaluationTime, Description, C
 
 HRESULT ItemText(long index, BSTR* pVal, Text which, const wchar_t* errorText)
 {
-    _bstr_t texts[6];
-    const std::int32_t code = COMPLIANCE_GetResult(index, texts[0], texts[1], texts[2], texts[3], texts[4], texts[5]);
-    if (code != 0) {
+    return GuardedMember([&] {
+        if (!pVal)
+            return E_POINTER;
         *pVal = nullptr;
-        return RaiseResponseError(code, errorText);
-    }
-    const _bstr_t& text = texts[static_cast<int>(which)];
-    // An empty text is an empty BSTR, not a null one.
-    *pVal = SysAllocStringLen(static_cast<const wchar_t*>(text), text.length());
-    return *pVal ? S_OK : E_OUTOFMEMORY;
+        _bstr_t texts[6];
+        std::int32_t code;
+        {
+            const auto gate = SessionGate::Enter();
+            code = COMPLIANCE_GetResult(index, texts[0], texts[1], texts[2], texts[3], texts[4], texts[5]);
+        }
+        if (code != 0)
+            return RaiseResponseError(code, errorText);
+        const _bstr_t& text = texts[static_cast<int>(which)];
+        // An empty text is an empty BSTR, not a null one.
+        *pVal = SysAllocStringLen(static_cast<const wchar_t*>(text), text.length());
+        return *pVal ? S_OK : E_OUTOFMEMORY;
+    });
 }
+
+// A copy up to the first NUL; a null BSTR is empty text.
+_bstr_t CopyText(BSTR text) { return _bstr_t(text ? text : L""); }
 
 }  // namespace
 
 HRESULT CSession::Open(BSTR url, BSTR doc, long flags, long* pVal)
 {
-    _bstr_t urlCopy, docCopy;
-    if (!CopyText(url, urlCopy) || !CopyText(doc, docCopy))
-        return E_OUTOFMEMORY;
-    *pVal = COMPLIANCE_Open(urlCopy, docCopy, flags);
-    return S_OK;
+    return GuardedMember([&] {
+        if (!pVal)
+            return E_POINTER;
+        const _bstr_t urlCopy = CopyText(url), docCopy = CopyText(doc);
+        const auto gate = SessionGate::Enter();
+        *pVal = COMPLIANCE_Open(urlCopy, docCopy, flags);
+        if (*pVal == 0)
+            SessionGate::Opened();
+        return S_OK;
+    });
 }
 
 HRESULT CSession::Close(long* pVal)
 {
-    *pVal = COMPLIANCE_Close();
-    return S_OK;
+    return GuardedMember([&] {
+        if (!pVal)
+            return E_POINTER;
+        const auto gate = SessionGate::Enter();
+        *pVal = COMPLIANCE_Close();
+        SessionGate::Closed();  // a session that was open is closed now, whatever the code
+        return S_OK;
+    });
 }
 
 HRESULT CProgress::SessionProgress(long* pVal)
 {
-    std::int32_t percent = 0, error = 0;
-    switch (const std::int32_t result = COMPLIANCE_Progress(percent, error)) {
-    case 1:
-        percent_ = 100;
-        error_ = 0;
-        *pVal = 1;
-        break;
-    case 2:
-        percent_ = 0;
-        error_ = error;
-        *pVal = 2;
-        break;
-    case 3:
-        percent_ = percent;
-        error_ = 0;
-        *pVal = 3;
-        break;
-    default:
-        // A failure reported through the result rather than the error output.
-        (void)result;
-        percent_ = 0;
-        error_ = -21;
-        *pVal = 2;
-        break;
-    }
-    return S_OK;
+    return GuardedMember([&] {
+        if (!pVal)
+            return E_POINTER;
+        std::int32_t percent = 0, error = 0, result;
+        {
+            const auto gate = SessionGate::Enter();
+            result = COMPLIANCE_Progress(percent, error);
+        }
+        switch (result) {
+        case 1:
+            percent_ = 100;
+            error_ = 0;
+            *pVal = 1;
+            break;
+        case 2:
+            percent_ = 0;
+            error_ = error;
+            *pVal = 2;
+            break;
+        case 3:
+            percent_ = percent;
+            error_ = 0;
+            *pVal = 3;
+            break;
+        default:
+            // A failure reported through the result rather than the error output.
+            percent_ = 0;
+            error_ = -21;
+            *pVal = 2;
+            break;
+        }
+        return S_OK;
+    });
 }
 
 HRESULT CProgress::get_GetPercent(long* pVal)
 {
-    *pVal = percent_;
-    return S_OK;
+    return GuardedMember([&] {
+        if (!pVal)
+            return E_POINTER;
+        *pVal = percent_;
+        return S_OK;
+    });
 }
 
 HRESULT CProgress::get_GetError(long* pVal)
 {
-    *pVal = error_;
-    return S_OK;
+    return GuardedMember([&] {
+        if (!pVal)
+            return E_POINTER;
+        *pVal = error_;
+        return S_OK;
+    });
 }
 
 HRESULT CResponse::get_ResultCount(long* pVal)
 {
-    const std::int32_t count = COMPLIANCE_ResultCount();
-    *pVal = count;
-    return count < 0 ? RaiseResponseError(count, L"ResultCountError") : S_OK;
+    return GuardedMember([&] {
+        if (!pVal)
+            return E_POINTER;
+        std::int32_t count;
+        {
+            const auto gate = SessionGate::Enter();
+            count = COMPLIANCE_ResultCount();
+        }
+        *pVal = count;
+        return count < 0 ? RaiseResponseError(count, L"ResultCountError") : S_OK;
+    });
 }
 
 HRESULT CResponse::get_GetDescription(long index, BSTR* pVal)

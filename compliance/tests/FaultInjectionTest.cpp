@@ -35,7 +35,7 @@ protected:
     {
         agent.Then([this] {
             TakeRequest();
-            Answer(Response("Open"));
+            Answer(ResponseDocument("Open"));
         });
         ASSERT_EQ(COMPLIANCE_Open(L"u", L"d", 0), 0);
     }
@@ -87,7 +87,7 @@ TEST_F(FaultInjection, AnswerMissingWhenTheRequestIsTakenThenGrowing)
     EXPECT_EQ(agent.pauses, (std::vector<std::uint32_t>{1000, 1000, 2000, 4000}));
     agent.Then([this] {
         TakeRequest();
-        Answer(Response("Close"));
+        Answer(ResponseDocument("Close"));
     });
     EXPECT_EQ(COMPLIANCE_Close(), 0);
     ExpectNoHandleLeft();
@@ -129,7 +129,7 @@ TEST_F(FaultInjection, RegistryKeyDeletedWhileWatchedThenBack)
     EXPECT_EQ(COMPLIANCE_Progress(percent, error), 1);
     agent.Next([this] {
         TakeRequest();
-        Answer(Response("Close"));
+        Answer(ResponseDocument("Close"));
     });
     EXPECT_EQ(COMPLIANCE_Close(), 0);
     EXPECT_FALSE(ComplianceLock::Held());
@@ -180,7 +180,7 @@ TEST_F(FaultInjection, AnswerVanishesBetweenTheCheckAndTheOpen)
     EXPECT_TRUE(ComplianceLock::Held());
     agent.Next([this] {
         TakeRequest();
-        Answer(Response("Close"));
+        Answer(ResponseDocument("Close"));
     });
     EXPECT_EQ(COMPLIANCE_Close(), 0);
     EXPECT_FALSE(ComplianceLock::Held());
@@ -237,7 +237,7 @@ TEST_F(FaultInjection, AnswerStillBeingWrittenIsReadOnlyWhenTheWriterIsDone)
 
     agent.Next([this] {
         TakeRequest();
-        Answer(Response("Close"));
+        Answer(ResponseDocument("Close"));
     });
     EXPECT_EQ(COMPLIANCE_Close(), 0);
     ExpectNoHandleLeft();

@@ -84,7 +84,7 @@ TEST_F(LockHeldElsewhere, AgentProcessExitingMidSession)
     ScriptedAgent script;
     script.Then([this] {
         TakeRequest();
-        Answer(Response("Open"));
+        Answer(ResponseDocument("Open"));
     });
     RequestDirectory();  // the process-wide watch is set up once, before handles are counted
     const DWORD before = HandleCount();

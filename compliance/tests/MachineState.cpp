@@ -90,7 +90,7 @@ void WriteRaw(const FileLocation& location, std::string_view bytes)
     WriteWholeFile(location, bytes);
 }
 
-std::string Response(std::string_view type, std::string_view body)
+std::string ResponseDocument(std::string_view type, std::string_view body)
 {
     std::string doc = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<TVKVerimarkResponse Version=\"1.0\">\r\n"
                       "\t<ResponseType>";
@@ -105,7 +105,7 @@ std::string ProgressResponse(int state, std::string_view more)
 {
     std::string body = "\t<ResponseProgressState>" + std::to_string(state) + "</ResponseProgressState>\r\n";
     body += more;
-    return Response("Progress", body);
+    return ResponseDocument("Progress", body);
 }
 
 void AgentEnvironment::SetUp()

@@ -44,7 +44,7 @@ std::wstring Wide(const FileLocation& location);
 void WriteRaw(const FileLocation& location, std::string_view bytes);
 
 // A well-formed response document.
-std::string Response(std::string_view type, std::string_view body = {});
+std::string ResponseDocument(std::string_view type, std::string_view body = {});
 std::string ProgressResponse(int state, std::string_view more = {});
 
 // The agent's side: registry values (in the process's own registry view; the other view

@@ -20,7 +20,7 @@ protected:
     {
         agent.Then([this] {
             TakeRequest();
-            Answer(Response("Open"));
+            Answer(ResponseDocument("Open"));
         });
         ASSERT_EQ(COMPLIANCE_Open(L"http://server:52311/cgi-bin/bfgather.exe/actionsite", L"Patch Baseline", 5), 0);
     }
@@ -58,7 +58,7 @@ TEST_F(Session, WholeSessionFromOpenToClose)
                   "\t<RequestURL>http://server:52311/cgi-bin/bfgather.exe/actionsite</RequestURL>\r\n"
                   "\t<RequestDOC>Patch Baseline</RequestDOC>\r\n\t<RequestFlags>5</RequestFlags>\r\n"
                   "</TVKVerimarkRequest>");
-        Answer(Response("Open"));
+        Answer(ResponseDocument("Open"));
     });
     ASSERT_EQ(COMPLIANCE_Open(L"http://server:52311/cgi-bin/bfgather.exe/actionsite", L"Patch Baseline", 5), 0);
     EXPECT_EQ(agent.pauses, Pauses{1000});
@@ -101,7 +101,7 @@ TEST_F(Session, WholeSessionFromOpenToClose)
 
     agent.Then([this] {
         EXPECT_NE(TakeRequest().find("<RequestType>Close</RequestType>\r\n</TVKVerimarkRequest>"), std::string::npos);
-        Answer(Response("Close"));
+        Answer(ResponseDocument("Close"));
     });
     EXPECT_EQ(COMPLIANCE_Close(), 0);
     EXPECT_FALSE(ComplianceLock::Held());
@@ -142,7 +142,7 @@ TEST_F(Session, AgentWhoseValuesAreInTheOtherViewOnly)
     OpenSession(agent);
     agent.Then([this] {
         TakeRequest();
-        Answer(Response("Close"));
+        Answer(ResponseDocument("Close"));
     });
     EXPECT_EQ(COMPLIANCE_Close(), 0);
 }
@@ -154,7 +154,7 @@ TEST_F(Session, DirectoriesAreCreatedWhenTheirParentExists)
     ScriptedAgent agent;
     agent.Then([this, fresh] {
         TakeRequest();
-        WriteRaw(FileLocation::Child(fresh, "response.xml"), Response("Open"));
+        WriteRaw(FileLocation::Child(fresh, "response.xml"), ResponseDocument("Open"));
     });
     EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), 0);
     EXPECT_TRUE(fresh.IsDirectory());
@@ -219,7 +219,7 @@ TEST_F(Session, TakenButNeverAnswered)
 TEST_F(Session, HalfWrittenAnswerIsReadAgainAfterTheNextPause)
 {
     ScriptedAgent agent;
-    const std::string whole = Response("Open");
+    const std::string whole = ResponseDocument("Open");
     agent.Then([this, whole] {
         TakeRequest();
         Answer(whole.substr(0, whole.size() / 2));
@@ -265,9 +265,9 @@ TEST_F(Session, ProgressStatesAndTheirOutputs)
     EXPECT_EQ(percent, 55);
     EXPECT_EQ(Progress(agent, ProgressResponse(3), percent, error), 3);
     EXPECT_EQ(percent, 0);
-    EXPECT_EQ(Progress(agent, Response("Progress", "<ResponseProgressError>-4</ResponseProgressError>"), percent, error), 2);
+    EXPECT_EQ(Progress(agent, ResponseDocument("Progress", "<ResponseProgressError>-4</ResponseProgressError>"), percent, error), 2);
     EXPECT_EQ(error, -4);
-    EXPECT_EQ(Progress(agent, Response("Progress"), percent, error), 2);
+    EXPECT_EQ(Progress(agent, ResponseDocument("Progress"), percent, error), 2);
     EXPECT_EQ(error, 0);
     percent = error = 9;
     EXPECT_EQ(Progress(agent, ProgressResponse(7), percent, error), -7);

@@ -1,0 +1,222 @@
+// The automation objects over a real session, the agent scripted in virtual time: nothing
+// but an HRESULT crosses a member, a session keeps the module loaded until it is closed,
+// and apartments calling at once each see a whole session or none.
+#include "com/ComResource.h"
+#include "com/Module.h"
+#include "com/SessionObject.h"
+#include "compliance/ComplianceLock.h"
+#include "compliance/tests/MachineState.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+long allocationNumber = 0;  // allocations since the count was reset
+long failAt = 0;            // 0: never fail
+long live = 0;              // allocated and not yet freed
+}  // namespace
+
+void* operator new(std::size_t size)
+{
+    if (failAt != 0 && ++allocationNumber == failAt)
+        throw std::bad_alloc();
+    void* p = std::malloc(size ? size : 1);
+    if (!p)
+        throw std::bad_alloc();
+    ++live;
+    return p;
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    try {
+        return operator new(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void operator delete(void* p) noexcept
+{
+    if (p)
+        --live;
+    std::free(p);
+}
+void operator delete[](void* p) noexcept { operator delete(p); }
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { operator delete(p); }
+
+namespace {
+
+template <class Object, class Interface>
+UniqueInterface<Interface> Make()
+{
+    UniqueInterface<Interface> made;
+    EXPECT_EQ(Object::template Create<Object>(nullptr, __uuidof(Interface), reinterpret_cast<void**>(made.Put())), S_OK);
+    return made;
+}
+
+const _bstr_t url(L"http://server:52311/cgi-bin/tvkgather.exe/actionsite"), document(L"Baseline");
+
+class Objects : public AgentEnvironment {
+protected:
+    void AnswerNext(ScriptedAgent& agent, std::string answer)
+    {
+        agent.Next([this, answer] {
+            TakeRequest();
+            Answer(answer);
+        });
+    }
+    long Open(ISession* session, ScriptedAgent& agent)
+    {
+        AnswerNext(agent, ResponseDocument("Open"));
+        long result = 99;
+        EXPECT_EQ(session->Open(url, document, 0, &result), S_OK);
+        return result;
+    }
+    long Close(ISession* session, ScriptedAgent& agent)
+    {
+        AnswerNext(agent, ResponseDocument("Close"));
+        long result = 99;
+        EXPECT_EQ(session->Close(&result), S_OK);
+        return result;
+    }
+};
+
+TEST_F(Objects, OpenChecksItsOutPointerFirstAndAFailedAllocationIsEOutOfMemory)
+{
+    ScriptedAgent agent;
+    agent.pauses.reserve(1000);
+    auto session = Make<CSession, ISession>();
+    EXPECT_EQ(session.Get()->Open(url, document, 0, nullptr), E_POINTER);
+    EXPECT_FALSE(PendingRequest());
+    EXPECT_FALSE(ComplianceLock::Held());
+    // Once through, so that what is set up once per process is there before counting.
+    ASSERT_EQ(Open(session.Get(), agent), 0);
+    ASSERT_EQ(Close(session.Get(), agent), 0);
+    // Each allocation of Open in turn fails: E_OUTOFMEMORY from the server's own copies,
+    // or a failed Open from the core; never an exception, never a leak, never the lock kept.
+    for (long n = 1;; ++n) {
+        SCOPED_TRACE(n);
+        AnswerNext(agent, ResponseDocument("Open"));
+        long result = 99;
+        const long before = live;
+        allocationNumber = 0;
+        failAt = n;
+        HRESULT hr = E_FAIL;
+        EXPECT_NO_THROW(hr = session.Get()->Open(url, document, 0, &result));
+        failAt = 0;
+        if (hr == S_OK && result == 0) {
+            EXPECT_EQ(Close(session.Get(), agent), 0);
+            break;
+        }
+        if (hr == S_OK)
+            EXPECT_TRUE(result == -16 || result == -17) << result;
+        else
+            EXPECT_EQ(hr, E_OUTOFMEMORY);
+        EXPECT_FALSE(ComplianceLock::Held());
+        EXPECT_EQ(live, before);
+        DeleteFileW(Wide(requestFile_).c_str());  // a request the failure left for nobody
+    }
+}
+
+// A client may let go of every object mid-session: the library must stay until Close.
+TEST_F(Objects, AnOpenSessionHoldsTheModuleUntilItIsClosed)
+{
+    ScriptedAgent agent;
+    ASSERT_EQ(Module::LockCount(), 0);
+    {
+        auto session = Make<CSession, ISession>();
+        StopAgent();
+        EXPECT_EQ(Open(session.Get(), agent), -2);  // a failed Open holds nothing
+        EXPECT_EQ(Module::LockCount(), 1);
+        agentMutex_.Reset(CreateMutexW(nullptr, FALSE, L"Global\\One Quorlan TVKClient At A Time"));
+        DeleteFileW(Wide(requestFile_).c_str());
+        EXPECT_EQ(Open(session.Get(), agent), 0);
+        EXPECT_EQ(Open(session.Get(), agent), -15);
+        EXPECT_EQ(Module::LockCount(), 2);
+    }
+    EXPECT_EQ(Module::LockCount(), 1);  // no object left, the session still open
+    {
+        auto other = Make<CSession, ISession>();
+        EXPECT_EQ(Close(other.Get(), agent), 0);
+        long result = 0;
+        EXPECT_EQ(other.Get()->Close(&result), S_OK);
+        EXPECT_EQ(result, -6);
+    }
+    EXPECT_EQ(Module::LockCount(), 0);
+}
+
+// Threads in apartments of their own, each with its own objects, poll and read the one
+// session while one of them closes it and opens it again and again: every answer is of
+// a whole session or of none.
+TEST_F(Objects, ApartmentsCallingAtOnceSeeAWholeSessionOrNone)
+{
+    const int count = 40;
+    std::string items;
+    for (int i = 0; i < count; ++i)
+        items += "<ResponseItem><Designator>item-" + std::to_string(i) + "</Designator><Comment>" +
+                 std::string(100, 'c') + "</Comment></ResponseItem>";
+    // An agent that answers whatever request waits, in the first pause of every exchange
+    // (the calls that pause are serialised, so it never runs twice at once).
+    ScriptedAgent agent;
+    agent.pauses.reserve(100000);
+    for (int i = 0; i < 2000; ++i)
+        agent.Then([this, items] {
+            const std::string request = TakeRequest();
+            for (const char* type : {"Open", "Close"})
+                if (request.find(std::string(">") + type + "<") != std::string::npos)
+                    return Answer(ResponseDocument(type));
+            Answer(ProgressResponse(1, items));
+        });
+
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t, count, &wrong] {
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            {
+                auto progress = Make<CProgress, IProgress>();
+                auto response = Make<CResponse, IResponse>();
+                auto session = Make<CSession, ISession>();
+                for (int round = 0; round < 400; ++round) {
+                    long state = 0, n = 0, code = 0;
+                    if (t == 0 && round % 8 == 0) {
+                        session.Get()->Close(&code);
+                        if (session.Get()->Open(url, document, 0, &code) != S_OK || code != 0)
+                            ++wrong;
+                    }
+                    if (progress.Get()->SessionProgress(&state) != S_OK || (state != 1 && state != 2))
+                        ++wrong;
+                    const HRESULT counted = response.Get()->get_ResultCount(&n);
+                    if (!(counted == S_OK && n == count) && counted != static_cast<HRESULT>(-8))
+                        ++wrong;
+                    const int index = round % count;
+                    BSTR text = nullptr;
+                    const HRESULT hr = response.Get()->get_GetDesignator(index, &text);
+                    const UniqueBstr owned(text);
+                    if (hr == S_OK ? std::wstring(text) != L"item-" + std::to_wstring(index)
+                                   : hr != static_cast<HRESULT>(-8))
+                        ++wrong;
+                }
+                long closed = 0;
+                if (t == 0)
+                    session.Get()->Close(&closed);
+            }
+            CoUninitialize();
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_EQ(Module::LockCount(), 0);
+}
+
+}  // namespace
