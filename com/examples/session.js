@@ -2,13 +2,48 @@
 // every result item. Register the server first (regsvr32 TVKVerimarkMod.dll); the agent
 // must be running.
 //
-//   cscript //nologo session.js [<url> [<document> [<flags>]]]
+//   cscript //nologo session.js [<url> [<document> [<flags> [<time limit in seconds>]]]]
 //
-// Exit status: 0 when the session ran, 1 when it could not be opened or failed, 2 for an
-// unexpected script error.
+// Whatever happens after a successful Open, the session is closed. The script gives up
+// when the evaluation has not finished within the time limit (600 seconds by default),
+// counted in the one-second pauses between polls.
+// Exit status: 0 when the session ran, 1 when it could not be opened, failed or took too
+// long, 2 for an unexpected script error.
 var url = WScript.Arguments.length > 0 ? WScript.Arguments(0) : "http://myserver:52311/cgi-bin/tvkgather.exe/actionsite";
 var doc = WScript.Arguments.length > 1 ? WScript.Arguments(1) : "Workstation Baseline";
 var flags = WScript.Arguments.length > 2 ? parseInt(WScript.Arguments(2), 10) : 0;
+var limit = WScript.Arguments.length > 3 ? parseInt(WScript.Arguments(3), 10) : 600;
+
+function listResults(progress, response) {
+    var waited = 0;
+    var state = progress.SessionProgress();
+    while (state == 3) {
+        if (waited >= limit) {
+            WScript.Echo("Gave up: the evaluation did not finish within " + limit + " seconds");
+            return 1;
+        }
+        WScript.Echo("Progress " + progress.GetPercent + "%");
+        WScript.Sleep(1000);
+        waited++;
+        state = progress.SessionProgress();
+    }
+    if (state != 1) {
+        WScript.Echo("Progress failed with error " + progress.GetError);
+        return 1;
+    }
+    var count = response.ResultCount;
+    WScript.Echo("Items: " + count);
+    for (var i = 0; i < count; i++) {
+        WScript.Echo("Designator: " + response.GetDesignator(i));
+        WScript.Echo("Result: " + response.GetRelevanceResult(i));
+        WScript.Echo("Result type: " + response.GetResultType(i));
+        WScript.Echo("Evaluation time: " + response.GetEvalTime(i));
+        WScript.Echo("Description: " + response.GetDescription(i));
+        WScript.Echo("Comment: " + response.GetComment(i));
+        WScript.Echo("");
+    }
+    return 0;
+}
 
 function main() {
     var session = new ActiveXObject("TVKVerimarkMod.Session");
@@ -20,35 +55,11 @@ function main() {
         WScript.Echo("Open returned " + opened);
         return 1;
     }
-    var state;
-    for (;;) {
-        state = progress.SessionProgress();
-        if (state == 3) {
-            WScript.Echo("Progress " + progress.GetPercent + "%");
-            WScript.Sleep(1000);
-            continue;
-        }
-        break;
+    try {
+        return listResults(progress, response);
+    } finally {
+        WScript.Echo("Close returned " + session.Close());
     }
-    var status = 0;
-    if (state == 1) {
-        var count = response.ResultCount;
-        WScript.Echo("Items: " + count);
-        for (var i = 0; i < count; i++) {
-            WScript.Echo("Designator: " + response.GetDesignator(i));
-            WScript.Echo("Result: " + response.GetRelevanceResult(i));
-            WScript.Echo("Result type: " + response.GetResultType(i));
-            WScript.Echo("Evaluation time: " + response.GetEvalTime(i));
-            WScript.Echo("Description: " + response.GetDescription(i));
-            WScript.Echo("Comment: " + response.GetComment(i));
-            WScript.Echo("");
-        }
-    } else {
-        WScript.Echo("Progress failed with error " + progress.GetError);
-        status = 1;
-    }
-    WScript.Echo("Close returned " + session.Close());
-    return status;
 }
 
 try {

@@ -150,6 +150,26 @@ TEST_F(ScriptClients, ExamplesRunWholeSessions)
     }
 }
 
+// An evaluation slower than the script's time limit: the examples give up, say so, and
+// still close the session. (Limit 0: Wine's VBScript host cannot run WScript.Sleep, so the
+// test gives up before the first pause.)
+TEST_F(ScriptClients, ExamplesGiveUpAfterTheirTimeLimitAndClose)
+{
+    agent_.reset();
+    agent_ = std::make_unique<BackgroundProgram>(
+        ProgramPath(L"agent/TVKClientSim.exe"),
+        std::vector<std::wstring>{L"run", L"--data", L"" VERIMARK_SAMPLE_DATA, L"--check-interval", L"5000"});
+    ASSERT_TRUE(agent_->WaitForOutput("running:"));
+    for (const wchar_t* example : {L"session.js", L"session.vbs"}) {
+        const Finished run =
+            Script(Source((std::wstring(L"examples/") + example).c_str()), {url, L"Workstation Baseline", L"0", L"0"});
+        EXPECT_EQ(run.exitCode, 1u) << run.out;
+        EXPECT_NE(run.out.find("Gave up: the evaluation did not finish within 0 seconds\r\nClose returned 0"),
+                  std::string::npos)
+            << run.out;
+    }
+}
+
 TEST_F(ScriptClients, BehaviourSeenByScripts)
 {
     Finished run = Script(Source(L"tests/scripts/behaviour.js"), {url, L"Workstation Baseline"});
