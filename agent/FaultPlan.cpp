@@ -17,7 +17,7 @@ constexpr Name names[] = {
     {"no-type", FaultKind::NoType, false},       {"bad-number", FaultKind::BadNumber, false},
     {"error-22", FaultKind::Error22, false},     {"invalid-utf8", FaultKind::InvalidUtf8, false},
     {"many-items", FaultKind::ManyItems, true},  {"old-version", FaultKind::OldVersion, false},
-    {"no-mutex", FaultKind::NoMutex, false},
+    {"no-mutex", FaultKind::NoMutex, false},     {"unknown-state", FaultKind::UnknownState, false},
 };
 
 std::optional<std::uint32_t> Number(std::string_view text)

@@ -15,6 +15,7 @@ enum class FaultKind {
     WrongRoot,    // root element named otherwise
     NoType,       // no ResponseType
     BadNumber,    // ResponseProgressState that is not a number
+    UnknownState, // ResponseProgressState 4: a number, but no state
     Error22,      // Progress answers "reports not available" (-22)
     InvalidUtf8,  // the second item's Result is not valid UTF-8
     ManyItems,    // the finished evaluation reports ARG generated items

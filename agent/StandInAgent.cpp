@@ -179,6 +179,8 @@ void StandInAgent::Advance(std::uint64_t now)
 std::string StandInAgent::ProgressBody(std::uint32_t n, const FaultPlan& faults) const
 {
     auto state = [&](int value) {
+        if (faults.For(FaultKind::UnknownState, n))
+            value = 4;
         return Element("ResponseProgressState", faults.For(FaultKind::BadNumber, n) ? std::to_string(value) + "x"
                                                                                     : std::to_string(value));
     };

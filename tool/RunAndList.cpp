@@ -114,6 +114,12 @@ std::int32_t RunAndList(_bstr_t url, _bstr_t document, std::int32_t flags, bool 
         else
             std::printf("COMPLIANCE_Progress returned error %d.", error);
         EndLine();
+    } else {
+        // A failure told through the result, not the error output: standard output stays
+        // as it is, but the user learns that the run ended without results.
+        std::fprintf(stderr, "Error: COMPLIANCE_Progress failed with %d; there are no results%s.\n", progress,
+                     exportResponse ? " and nothing was exported" : "");
+        std::fflush(stderr);
     }
     COMPLIANCE_Close();
     return outcome;

@@ -145,8 +145,9 @@ TEST_F(EndToEnd, OpenFailuresPrintTheirCode)
     registry_.SetString(ClientKeyPath, L"Version", L"4.1.8");
 
     auto agent = StartAgent();
-    WriteRaw(requestFile_, "<left/>");
     agent->Stop();
+    // Left after the agent stopped: while it ran, it could have taken it.
+    WriteRaw(requestFile_, "<left/>");
     EXPECT_EQ(RunTool({L"-c", url, L"doc"}).out, "COMPLIANCE_Open returned error: -2\r\n");
     agentMutex_.Reset(CreateMutexW(nullptr, FALSE, L"Global\\One Quorlan TVKClient At A Time"));
     EXPECT_EQ(RunTool({L"-c", url, L"doc"}).out, "COMPLIANCE_Open returned error: -5\r\n");
@@ -180,6 +181,17 @@ TEST_F(EndToEnd, ProgressErrorsAndAnswersThatNeverCome)
     run = RunTool({L"-c", url, L"No Such Document"});
     EXPECT_EQ(run.out, "COMPLIANCE_Progress returned error -31.\r\n");
     agent.reset();
+
+    // An answer whose progress state is no state: a failure through the result. Standard
+    // output stays empty; standard error says that it failed and that nothing was exported.
+    auto garbled = StartAgent({L"unknown-state@2"});
+    const FileLocation target = scratch_ / "never.xml";
+    run = RunTool({L"-x", url, L"Workstation Baseline", Wide(target)});
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "Error: COMPLIANCE_Progress failed with -7; there are no results and nothing was exported.\r\n");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(target.Attributes(), INVALID_FILE_ATTRIBUTES);
+    garbled.reset();
 
     // Taken and never answered: the Progress exchange and the Close one each wait 10 seconds.
     auto silent = StartAgent({L"no-answer@2"});
