@@ -158,7 +158,7 @@ TEST_F(Objects, AnOpenSessionHoldsTheModuleUntilItIsClosed)
 // a whole session or of none.
 TEST_F(Objects, ApartmentsCallingAtOnceSeeAWholeSessionOrNone)
 {
-    const int count = 40;
+    constexpr int count = 40;
     std::string items;
     for (int i = 0; i < count; ++i)
         items += "<ResponseItem><Designator>item-" + std::to_string(i) + "</Designator><Comment>" +
@@ -179,7 +179,7 @@ TEST_F(Objects, ApartmentsCallingAtOnceSeeAWholeSessionOrNone)
     std::atomic<int> wrong{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([t, count, &wrong] {
+        threads.emplace_back([t, &wrong] {
             CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
             {
                 auto progress = Make<CProgress, IProgress>();

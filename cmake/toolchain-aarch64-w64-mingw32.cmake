@@ -1,0 +1,28 @@
+# Windows on ARM64: clang with libc++, from the toolchain scripts/arm64-toolchain.sh builds
+# out of Debian's archive (its directory in VERIMARK_ARM64_TOOLCHAIN).
+set(VERIMARK_MINGW_TRIPLET aarch64-w64-mingw32)
+if(NOT VERIMARK_ARM64_TOOLCHAIN)
+  set(VERIMARK_ARM64_TOOLCHAIN "$ENV{VERIMARK_ARM64_TOOLCHAIN}")
+endif()
+if(NOT EXISTS "${VERIMARK_ARM64_TOOLCHAIN}/bin/aarch64-w64-mingw32-clang++")
+  message(FATAL_ERROR "No ARM64 toolchain at '${VERIMARK_ARM64_TOOLCHAIN}': run scripts/arm64-toolchain.sh")
+endif()
+set(VERIMARK_ARM64_TOOLCHAIN "${VERIMARK_ARM64_TOOLCHAIN}" CACHE PATH "The ARM64 MinGW toolchain")
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VERIMARK_ARM64_TOOLCHAIN)
+
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR aarch64)
+set(CMAKE_C_COMPILER ${VERIMARK_ARM64_TOOLCHAIN}/bin/aarch64-w64-mingw32-clang)
+set(CMAKE_CXX_COMPILER ${VERIMARK_ARM64_TOOLCHAIN}/bin/aarch64-w64-mingw32-clang++)
+set(CMAKE_RC_COMPILER ${VERIMARK_ARM64_TOOLCHAIN}/bin/aarch64-w64-mingw32-windres)
+set(CMAKE_AR ${VERIMARK_ARM64_TOOLCHAIN}/bin/aarch64-w64-mingw32-ar)
+set(CMAKE_RANLIB ${VERIMARK_ARM64_TOOLCHAIN}/bin/aarch64-w64-mingw32-ranlib)
+set(CMAKE_FIND_ROOT_PATH ${VERIMARK_ARM64_TOOLCHAIN}/aarch64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# Static: the binaries import only system DLLs and the UCRT's API sets.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
