@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Configures and builds the Windows targets with warnings as errors: x86_64 and i686, each
-# with its tests. Sourced by the other scripts; runs on its own too.
+# Configures and builds the Windows targets with warnings as errors, each with its tests:
+# x86_64 and i686 with GCC, aarch64 with clang and libc++ (unless VERIMARK_ARM64=off, see
+# scripts/arm64.sh). Sourced by the other scripts; runs on its own too.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$root/scripts/arm64.sh"
 
 configure() {
   local arch=$1; shift
@@ -13,6 +15,18 @@ configure() {
 }
 
 # VERIMARK_ARCHS narrows the build (the demo needs only x86_64).
-for arch in ${VERIMARK_ARCHS:-x86_64 i686}; do
-  configure "$arch"
+archs=${VERIMARK_ARCHS:-x86_64 i686 $(arm64_wanted build && echo aarch64)}
+for arch in $archs; do
+  if [[ $arch == aarch64 ]]; then
+    # Both print their cached directory at once once they are made.
+    export VERIMARK_ARM64_TOOLCHAIN VERIMARK_ARM64_CHROOT=
+    VERIMARK_ARM64_TOOLCHAIN=$(bash "$root/scripts/arm64-toolchain.sh")
+    if arm64_wanted run; then
+      VERIMARK_ARM64_CHROOT=$(bash "$root/scripts/arm64-wine.sh" 2>/dev/null) || VERIMARK_ARM64_CHROOT=
+    fi
+    configure "$arch" -DVERIMARK_ARM64_TOOLCHAIN="$VERIMARK_ARM64_TOOLCHAIN" \
+      -DVERIMARK_ARM64_CHROOT="$VERIMARK_ARM64_CHROOT"
+  else
+    configure "$arch"
+  fi
 done

@@ -48,3 +48,13 @@ if x86_32_runs && ! installed wine32:i386; then
   "${sudo_cmd[@]}" apt-get update -qq
   "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null
 fi
+
+# Windows on ARM64 (VERIMARK_ARM64, see scripts/arm64.sh): its toolchain, built once from
+# Debian's archive, and for running its tests an arm64 Wine in a chroot.
+source "$here/arm64.sh"
+if arm64_wanted build; then
+  bash "$here/arm64-toolchain.sh" >/dev/null
+fi
+if arm64_wanted run && ! bash "$here/arm64-wine.sh" >/dev/null; then
+  echo "setup: the arm64 Wine could not be prepared: the ARM64 suite will be skipped (its build is still checked)"
+fi

@@ -1,23 +1,31 @@
 #!/usr/bin/env bash
-# Installs what the build needs, builds for x86-64 and i686, and runs every test under
-# Wine through CTest: the x86_64 suite, and the i686 suite (32-bit programs in the same
-# Wine, WoW64) where this machine runs 32-bit x86 code; and the fuzz targets briefly.
-# All three run at the same time, each suite in its own Wine prefix and server; the x86_64
-# suite's output comes as it happens, the others' after it, and each suite's summary
-# ends the run.
+# Installs what the build needs, builds every target, and runs every test through CTest:
+#   x86_64   under Wine;
+#   i686     under Wine as 32-bit programs (WoW64), where this machine runs 32-bit x86 code;
+#   aarch64  under the arm64 Wine of a chroot, through qemu (VERIMARK_ARM64=run, the
+#            default); with VERIMARK_ARM64=build only its static checks;
+# and the fuzz targets for a short while each. All of them run at the same time, each suite
+# in its own Wine prefix and server; the x86_64 suite's output comes as it happens, the
+# others' after it, and each suite's summary ends the run.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
 bash scripts/setup.sh
 source scripts/build.sh
-
 source scripts/x86-32.sh
+
 suites=(x86_64)
 if x86_32_ready; then
   suites+=(i686)
 else
   echo "test: SKIPPING the i686 suite: this machine runs no 32-bit x86 code (see scripts/setup.sh)"
+fi
+if arm64_wanted build; then
+  suites+=(aarch64)
+  if [[ -z ${VERIMARK_ARM64_CHROOT:-} ]]; then
+    echo "test: the aarch64 suite runs its static checks only (VERIMARK_ARM64=$(arm64_mode), or no arm64 Wine)"
+  fi
 fi
 
 logs="$root/build/test-logs"
@@ -27,8 +35,15 @@ suite() {
   local arch=$1; shift
   (
     export VERIMARK_BUILD_DIR="$root/build/$arch"
-    source cmake/wine-env.sh
-    trap 'wineserver -k 2>/dev/null || true' EXIT
+    if [[ $arch == aarch64 ]]; then
+      if [[ -z ${VERIMARK_ARM64_CHROOT:-} ]]; then
+        exec ctest --test-dir "build/$arch" --output-on-failure -R '^DeliverablesArm64' "$@"
+      fi
+      trap 'cmake/wine-run-arm64.sh --shell wineserver -k 2>/dev/null || true' EXIT
+    else
+      source cmake/wine-env.sh
+      trap 'wineserver -k 2>/dev/null || true' EXIT
+    fi
     ctest --test-dir "build/$arch" --output-on-failure -j "$(nproc)" "$@"
   )
 }
