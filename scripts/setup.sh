@@ -13,6 +13,7 @@ packages=(
   libxml2-dev g++
   libwine-dev
   clang libclang-rt-14-dev
+  wixl msitools
 )
 
 installed() { [[ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null || true)" == "install ok installed" ]]; }

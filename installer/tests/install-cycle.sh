@@ -1,0 +1,191 @@
+#!/usr/bin/env bash
+# The packages as an administrator uses them, each case in a fresh WoW64 Wine prefix:
+#   x64      the DLLs' own registration and the package's rows compared; install; the
+#            installed tool runs a session against the stand-in agent; a 64-bit and a 32-bit
+#            script host create every ProgID and run a session; uninstall leaves nothing
+#   x86      the same for the x86 package (32-bit tool, 32-bit host)
+#   no-path  installed without the PathEntry feature, PATH is as it was
+#   upgrade  a newer package replaces an older one; the older one is refused over it
+# Needs the packages of scripts/package.sh in build/packages.
+#   install-cycle.sh <case>
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+case=${1:?"usage: install-cycle.sh x64|x86|no-path|upgrade"}
+version=$(sed -n 's/^project(Verimark VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+packages="$root/build/packages"
+url="http://myserver:52311/cgi-bin/tvkgather.exe/actionsite"
+document="Workstation Baseline"
+
+# Every case needs 32-bit programs (the 32-bit server and script host, the x86 package).
+source "$root/scripts/x86-32.sh"
+if ! x86_32_ready; then
+  echo "install-cycle $case: SKIPPED: this machine runs no 32-bit x86 code"
+  exit 77
+fi
+
+work="$root/build/installer-tests/$case"
+rm -rf "$work" && mkdir -p "$work"
+export VERIMARK_BUILD_DIR="$work"
+source "$root/cmake/wine-env.sh"
+run() { "$root/cmake/wine-run.sh" "$@"; }
+# 32-bit programs go through the 32-bit loader; their output to files (a 32-bit program
+# may start a desktop process that would hold a pipe open).
+run32() { run cmd /c exit 0 >/dev/null; wine "$@" >"$work/run32.out" 2>&1 </dev/null; local s=$?; cat "$work/run32.out"; return $s; }
+windows() { winepath -w "$1" 2>/dev/null; }
+stop() { wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; }
+trap 'stop' EXIT
+fail() { echo "install-cycle $case: FAILED: $*"; exit 1; }
+step() { echo "install-cycle $case: $*"; }
+
+# The registry as Wine keeps it on disk (the server writes it out when it stops).
+registry() { stop; cat "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg"; }
+
+# The COM registration, key by key with its values, in both registry views, paths made
+# alike ("<path>"): what a package and the DLL's own registration are compared by.
+com_rows() {
+  registry | awk '
+    /^\[/ { key = tolower($0); sub(/\] [0-9]+$/, "]", key)
+            keep = key ~ /software\\\\classes\\\\(wow6432node\\\\)?(clsid\\\\\{5b0f3a6[234]|interface\\\\\{5b0f3a6[567]|typelib\\\\\{5b0f3a61|tvkverimarkmod\.)/
+            if (keep) print key; next }
+    /^#/ || /^$/ { next }
+    keep { print key " " $0 }' |
+    sed -E 's/="[A-Za-z]:\\\\[^"]*"/="<path>"/' | sort
+}
+
+# What names the product: registry lines and files, without Windows Installer's own
+# bookkeeping (its caches of packages, products and components) and without the stand-in
+# agent's keys and folders (not the product's).
+residue() {
+  registry | awk '/^\[/ { key = $0 } { print key " " $0 }' |
+    { grep -iE 'verimark|tvkverimarkmod|5b0f3a6|6e1c2b40' || true; } |
+    { grep -viE 'installer\\\\|uninstall\\\\\{|^\[software\\\\classes\\\\installer' || true; } |
+    { grep -viE '^\[software\\\\quorlan\\\\(verimarkapi|enterpriseclient)\]' || true; } |
+    sed -E 's/\] [0-9]+ /] /; /#time=/d' | sort -u
+  (cd "$WINEPREFIX/drive_c" && find . -iname '*verimark*' -o -iname '*quorlan*' -o -iname '*tvk*' |
+     { grep -vE '^./(windows/Installer|ProgramData/Quorlan)' || true; } | sort)
+}
+
+path_value() {
+  registry | awk '/^\[System\\\\CurrentControlSet\\\\Control\\\\Session Manager\\\\Environment\]/ {on=1; next}
+                  on && /^\[/ {on = 0} on && tolower($0) ~ /^"path"=/ {print}' | sed -E 's/;+"$/"/'
+}
+
+msiexec64() { run msiexec "$@" </dev/null >/dev/null 2>&1; }
+msiexec32() { run32 C:\\windows\\syswow64\\msiexec.exe "$@" >/dev/null; }
+
+start_agent() {
+  run "$root/build/x86_64/agent/TVKClientSim.exe" install >/dev/null
+  run "$root/build/x86_64/agent/TVKClientSim.exe" run --data "$(windows "$root/agent/sample")" \
+    --check-interval 100 >"$work/agent.log" 2>&1 &
+  for _ in $(seq 1 200); do grep -q "running:" "$work/agent.log" 2>/dev/null && return 0; sleep 0.1; done
+  fail "the stand-in agent did not start"
+}
+stop_agent() { run "$root/build/x86_64/agent/TVKClientSim.exe" stop >/dev/null 2>&1 || true; sleep 1; }
+
+session_checks() {
+  local folder=$1 hosts=$2 out
+  start_agent
+  step "the installed tool runs a session"
+  out=$(run "$folder\\Verimark.exe" -c "$url" "$document" | tr -d '\r')
+  grep -aq "COMPLIANCE_ResultCount is 8" <<<"$out" || fail "the installed tool: $out"
+  cp "$root/installer/tests/progids.js" "$work/progids.js"
+  local script
+  script=$(windows "$work/progids.js")
+  if [[ $hosts == *64* ]]; then
+    step "a 64-bit script host creates every ProgID and runs a session"
+    out=$(run C:\\windows\\system32\\cscript.exe //nologo "$script" "$url" "$document" | tr -d '\r')
+    grep -aq "progids: ok, 8 items" <<<"$out" || fail "64-bit cscript: $out"
+  fi
+  step "a 32-bit script host creates every ProgID and runs a session"
+  out=$(run32 C:\\windows\\syswow64\\cscript.exe //nologo "$script" "$url" "$document" | tr -d '\r')
+  grep -aq "progids: ok, 8 items" <<<"$out" || fail "32-bit cscript: $out"
+  stop_agent
+}
+
+package=$packages/Verimark-$version-x64.msi
+case $case in
+x64|x86)
+  [[ $case == x86 ]] && package=$packages/Verimark-$version-x86.msi
+  [[ -f $package ]] || fail "no package $package: run scripts/package.sh"
+  run cmd /c exit 0 >/dev/null  # the fresh prefix
+  stage="$packages/stage-$version"
+  step "the DLLs' own registration (regsvr32), for the comparison"
+  if [[ $case == x64 ]]; then
+    run regsvr32 /s "$(windows "$stage/x64/TVKVerimarkMod.dll")" || fail "regsvr32 (64-bit)"
+  fi
+  run32 C:\\windows\\syswow64\\regsvr32.exe /s "$(windows "$stage/x86/TVKVerimarkMod.dll")" >/dev/null ||
+    fail "regsvr32 (32-bit)"
+  com_rows >"$work/own-registration.txt"
+  [[ -s "$work/own-registration.txt" ]] || fail "regsvr32 wrote nothing"
+  run32 C:\\windows\\syswow64\\regsvr32.exe /u /s "$(windows "$stage/x86/TVKVerimarkMod.dll")" >/dev/null || true
+  [[ $case == x64 ]] && { run regsvr32 /u /s "$(windows "$stage/x64/TVKVerimarkMod.dll")" || true; }
+  residue >"$work/before.txt"
+  path_value >"$work/path-before.txt"
+
+  step "install $(basename "$package") (msiexec /i /qn)"
+  started=$SECONDS
+  if [[ $case == x64 ]]; then msiexec64 /i "$(windows "$package")" /qn; else msiexec32 /i "$(windows "$package")" /qn; fi ||
+    fail "msiexec /i"
+  echo "install-cycle $case: installed in $((SECONDS - started)) s"
+  com_rows >"$work/package-registration.txt"
+  if [[ $case == x86 ]]; then
+    # The x86 package is for 32-bit Windows, which has one registry view; this prefix has
+    # two, and Wine's 32-bit registration writes some keys into both. Compared with the
+    # views folded into one.
+    for rows in own-registration package-registration; do
+      sed 's/\\\\wow6432node//' "$work/$rows.txt" | sort -u >"$work/$rows.folded" && mv "$work/$rows.folded" "$work/$rows.txt"
+    done
+  fi
+  if ! diff -u "$work/own-registration.txt" "$work/package-registration.txt" >"$work/rows.diff"; then
+    cat "$work/rows.diff"
+    fail "the package's COM rows differ from what the DLLs' own registration writes"
+  fi
+  step "COM rows: the package writes what the DLLs' own registration writes ($(wc -l <"$work/own-registration.txt") lines, paths aside)"
+  folder='C:\Program Files\Quorlan\Verimark'
+  [[ $case == x86 ]] && folder='C:\Program Files (x86)\Quorlan\Verimark'
+  grep -qF "\"InstallFolder\"=\"${folder//\\/\\\\}\\\\\"" <(registry) || fail "the install folder is not recorded"
+  grep -qiF "${folder//\\/\\\\}" <(path_value) || fail "the tool's folder is not on PATH"
+  session_checks "$folder" "$([[ $case == x64 ]] && echo 64)"
+
+  step "uninstall (msiexec /x /qn)"
+  started=$SECONDS
+  if [[ $case == x64 ]]; then msiexec64 /x "$(windows "$package")" /qn; else msiexec32 /x "$(windows "$package")" /qn; fi ||
+    fail "msiexec /x"
+  echo "install-cycle $case: uninstalled in $((SECONDS - started)) s"
+  residue >"$work/after.txt"
+  if ! diff -u "$work/before.txt" "$work/after.txt"; then fail "the uninstall left the lines above behind"; fi
+  diff -u "$work/path-before.txt" <(path_value) || fail "PATH is not as it was"
+  ;;
+no-path)
+  run cmd /c exit 0 >/dev/null
+  path_value >"$work/path-before.txt"
+  step "install without the PathEntry feature (ADDLOCAL=Product)"
+  msiexec64 /i "$(windows "$package")" /qn ADDLOCAL=Product || fail "msiexec /i"
+  [[ -f "$WINEPREFIX/drive_c/Program Files/Quorlan/Verimark/Verimark.exe" ]] || fail "the tool is not installed"
+  diff -u "$work/path-before.txt" <(path_value) || fail "PATH changed"
+  msiexec64 /x "$(windows "$package")" /qn || fail "msiexec /x"
+  ;;
+upgrade)
+  older="$work/older"
+  step "an older package (0.9.0) from the same binaries"
+  bash "$root/scripts/package.sh" --version 0.9.0 --out "$older" >/dev/null
+  run cmd /c exit 0 >/dev/null
+  msiexec64 /i "$(windows "$older/Verimark-0.9.0-x64.msi")" /qn || fail "installing 0.9.0"
+  step "the newer package replaces it"
+  msiexec64 /i "$(windows "$package")" /qn || fail "installing $version over 0.9.0"
+  products=$(registry | grep -ciE '^\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\\{[^}]*\}\]' || true)
+  versions=$(registry | grep -E '^"DisplayVersion"=' | sort -u)
+  grep -q "\"$version\"" <<<"$versions" || fail "$version is not registered: $versions"
+  ! grep -q '"0.9.0"' <<<"$versions" || fail "0.9.0 is still registered beside $version"
+  step "the older package is refused over the newer one"
+  if msiexec64 /i "$(windows "$older/Verimark-0.9.0-x64.msi")" /qn; then fail "0.9.0 was installed over $version"; fi
+  grep -q "\"$version\"" <<<"$(registry | grep -E '^"DisplayVersion"=')" || fail "$version is gone"
+  msiexec64 /x "$(windows "$package")" /qn || fail "msiexec /x"
+  : "$products"
+  ;;
+*) fail "no such case" ;;
+esac
+step "passed"
+stop
+trap - EXIT
+rm -rf "$work"
