@@ -31,6 +31,10 @@ mkdir -p "$apt_state/lists/partial"
 echo "deb-src http://deb.debian.org/debian bookworm main" >"$apt_state/sources.list"
 apt_options=(-o Dir::Etc::SourceList="$apt_state/sources.list" -o Dir::Etc::SourceParts=/dev/null
              -o Dir::State::Lists="$apt_state/lists" -o Debug::NoLocking=1)
+# Two runs at once (two checkouts' tests) would build into the same place: one waits.
+mkdir -p "$cache"
+exec 8>"$cache/arm64-toolchain.lock"
+flock 8
 clang_version=$(dpkg-query -W -f='${Version}' clang-16)
 mingw_version=$(dpkg-query -W -f='${Version}' mingw-w64-common 2>/dev/null || echo unknown)
 root="$cache/llvm-mingw-aarch64-${clang_version//[:~+]/_}-mingw-${mingw_version//[:~+]/_}"
@@ -57,6 +61,7 @@ tar -xJf "$work"/llvm-toolchain-16_*.orig.tar.xz -C "$work" --wildcards --no-wil
   '*/third-party'
 llvm_src=$(ls -d "$work"/llvm-toolchain-16_*/)
 
+# Built where it will stay (the wrappers name it), and marked complete only at the end.
 rm -rf "$root"
 mkdir -p "$root/bin" "$root/$triple" "$root/lib/clang/16/lib/windows"
 # Debian's resource directory belongs to its package: a private one shares its headers.

@@ -20,6 +20,9 @@ qemu_user_register verimark-aarch64 \
   "$bin/qemu-aarch64" || { say "cannot register qemu-aarch64 with binfmt_misc"; exit 1; }
 
 root="$verimark_cache/arm64-chroot-bookworm"
+# Two runs at once would build the same chroot: one waits.
+exec 8>"$verimark_cache/arm64-wine.lock"
+flock 8
 if [[ -f "$root/.complete" ]]; then
   echo "$root"
   exit 0
