@@ -8,6 +8,9 @@
 
 namespace {
 
+// GetError after a Progress that failed through its result rather than its error output.
+constexpr long ProgressFailedWithoutErrorCode = -21;
+
 // The session is one per process, but the objects live in apartments, and two apartments
 // may call at once: one lock serialises every call into the session from this layer, so
 // that a Close in one cannot free the items another is reading.
@@ -75,7 +78,7 @@ HRESULT ItemText(long index, BSTR* pVal, Text which, const wchar_t* errorText)
             const auto gate = SessionGate::Enter();
             code = COMPLIANCE_GetResult(index, texts[0], texts[1], texts[2], texts[3], texts[4], texts[5]);
         }
-        if (code != 0)
+        if (code != ComplianceResult::Success)
             return RaiseResponseError(code, errorText);
         const _bstr_t& text = texts[static_cast<int>(which)];
         // An empty text is an empty BSTR, not a null one.
@@ -97,7 +100,7 @@ HRESULT CSession::Open(BSTR url, BSTR doc, long flags, long* pVal)
         const _bstr_t urlCopy = CopyText(url), docCopy = CopyText(doc);
         const auto gate = SessionGate::Enter();
         *pVal = COMPLIANCE_Open(urlCopy, docCopy, flags);
-        if (*pVal == 0)
+        if (*pVal == ComplianceResult::Success)
             SessionGate::Opened();
         return S_OK;
     });
@@ -126,26 +129,26 @@ HRESULT CProgress::SessionProgress(long* pVal)
             result = COMPLIANCE_Progress(percent, error);
         }
         switch (result) {
-        case 1:
+        case ComplianceResult::ProgressComplete:
             percent_ = 100;
             error_ = 0;
-            *pVal = 1;
+            *pVal = ComplianceResult::ProgressComplete;
             break;
-        case 2:
+        case ComplianceResult::ProgressError:
             percent_ = 0;
             error_ = error;
-            *pVal = 2;
+            *pVal = ComplianceResult::ProgressError;
             break;
-        case 3:
+        case ComplianceResult::ProgressRunning:
             percent_ = percent;
             error_ = 0;
-            *pVal = 3;
+            *pVal = ComplianceResult::ProgressRunning;
             break;
         default:
             // A failure reported through the result rather than the error output.
             percent_ = 0;
-            error_ = -21;
-            *pVal = 2;
+            error_ = ProgressFailedWithoutErrorCode;
+            *pVal = ComplianceResult::ProgressError;
             break;
         }
         return S_OK;

@@ -2,6 +2,7 @@
 
 #include "compliance/DottedVersion.h"
 #include "compliance/Registry.h"
+#include "compliance/ResultCodes.h"
 #include "files/FileIOError.h"
 #include "files/FileOperations.h"
 #include "text/UniqueResource.h"
@@ -46,8 +47,9 @@ std::int32_t CheckAgentVersion()
 {
     const std::optional<CopiedU8String> text = ReadRegistryString(ClientKeyPath, L"Version");
     if (!text || text->Empty())
-        return -1;
-    return VersionAtLeast(MinimumAgentVersion, ParseDottedVersion(text->StringView())) ? 0 : -9;
+        return ComplianceResult::VersionMissing;
+    return VersionAtLeast(MinimumAgentVersion, ParseDottedVersion(text->StringView())) ? ComplianceResult::Success
+                                                                                       : ComplianceResult::VersionTooOld;
 }
 
 bool HaveExchangeDirectories()
@@ -60,20 +62,21 @@ std::int32_t PrepareExchangeDirectory(ExchangeDirectory which)
     const std::optional<CopiedU8String> text =
         ReadRegistryString(ApiKeyPath, which == ExchangeDirectory::Request ? L"RequestDir" : L"ResponseDir");
     if (!text || text->Empty())
-        return -4;
+        return ComplianceResult::DirectoryValueMissing;
     const FileLocation directory(*text);
     try {
         if (directory.IsRoot())
-            return directory.Attributes() == INVALID_FILE_ATTRIBUTES ? -23 : 0;
+            return directory.Attributes() == INVALID_FILE_ATTRIBUTES ? ComplianceResult::DirectoryUnusable
+                                                                     : ComplianceResult::Success;
         if (directory.Parent().Attributes() == INVALID_FILE_ATTRIBUTES)
-            return -23;
+            return ComplianceResult::DirectoryUnusable;
         MakeDirectory(directory);
     } catch (const FilePermissionError&) {
-        return -25;
+        return ComplianceResult::DirectoryRefused;
     } catch (const FileIOError&) {
         // A relative name without a parent, a path through a file, a name that exists as a
         // file: nothing usable as a directory can be made there.
-        return -23;
+        return ComplianceResult::DirectoryUnusable;
     }
-    return 0;
+    return ComplianceResult::Success;
 }

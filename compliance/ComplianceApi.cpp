@@ -40,24 +40,24 @@ std::int32_t OpenSession(const _bstr_t& url, const _bstr_t& document, std::int32
         request.url = ToUtf8(url);
         request.document = ToUtf8(document);
     } catch (const WindowsCharacterSetResult&) {
-        return -17;  // no request can carry text that is not valid UTF-16
+        return ComplianceResult::RequestNotWritten;  // no request can carry text that is not valid UTF-16
     }
     request.flags = flags;
-    if (const std::int32_t version = CheckAgentVersion(); version != 0)
+    if (const std::int32_t version = CheckAgentVersion(); version != ComplianceResult::Success)
         return version;
     if (!IsAgentRunning())
-        return -2;
+        return ComplianceResult::AgentNotRunning;
     if (!HaveExchangeDirectories())
-        return -4;
-    if (const std::int32_t prepared = PrepareExchangeDirectory(ExchangeDirectory::Request); prepared != 0)
+        return ComplianceResult::DirectoryValueMissing;
+    if (const std::int32_t prepared = PrepareExchangeDirectory(ExchangeDirectory::Request); prepared != ComplianceResult::Success)
         return prepared;
-    if (const std::int32_t prepared = PrepareExchangeDirectory(ExchangeDirectory::Response); prepared != 0)
+    if (const std::int32_t prepared = PrepareExchangeDirectory(ExchangeDirectory::Response); prepared != ComplianceResult::Success)
         return prepared;
     if (IsRequestPending())
-        return -5;
+        return ComplianceResult::RequestWaiting;
     ComplianceResponse answer;
     const std::int32_t code = ExchangeRequest(request, answer);
-    return code < 0 ? code : 0;
+    return code < 0 ? code : ComplianceResult::Success;
 }
 
 _bstr_t ToBstr(U8String utf8)
@@ -75,18 +75,18 @@ std::int32_t COMPLIANCE_Open(_bstr_t url, _bstr_t document, std::int32_t flags)
 {
     Session& session = State();
     if (session.open)
-        return -15;
+        return ComplianceResult::SessionAlreadyOpen;
     if (!ComplianceLock::Acquire())
-        return -6;
+        return ComplianceResult::LockHeldElsewhere;
     session.open = true;
     session.resultsReady = false;
     std::int32_t code;
     try {
         code = OpenSession(url, document, flags);
     } catch (...) {
-        code = -16;
+        code = ComplianceResult::ExchangeFailed;
     }
-    if (code != 0) {
+    if (code != ComplianceResult::Success) {
         session.open = false;
         ComplianceLock::Release();
     }
@@ -97,35 +97,36 @@ std::int32_t COMPLIANCE_Progress(std::int32_t& percent, std::int32_t& error)
 {
     Session& session = State();
     if (session.resultsReady)
-        return 1;
+        return ComplianceResult::ProgressComplete;
     if (!session.open) {
-        error = -6;
-        return 2;
+        error = ComplianceResult::NoSessionOpen;
+        return ComplianceResult::ProgressError;
     }
     try {
         ComplianceRequest request;
         request.kind = ComplianceRequestType::Progress;
         session.current.Clear();
         session.resultsReady = false;
-        if (const std::int32_t code = ExchangeRequest(request, session.current); code != 0) {
+        if (const std::int32_t code = ExchangeRequest(request, session.current); code != ComplianceResult::Success) {
             error = code;
-            return 2;
+            return ComplianceResult::ProgressError;
         }
+        // The answer's state is the result: the agent says 1, 2 or 3 as the codes do.
         switch (session.current.progressState) {
-        case 1:
+        case ComplianceResult::ProgressComplete:
             session.resultsReady = true;
-            return 1;
-        case 2:
+            return ComplianceResult::ProgressComplete;
+        case ComplianceResult::ProgressError:
             error = session.current.progressError;
-            return 2;
-        case 3:
+            return ComplianceResult::ProgressError;
+        case ComplianceResult::ProgressRunning:
             percent = session.current.progressPercent;
-            return 3;
+            return ComplianceResult::ProgressRunning;
         default:
-            return -7;
+            return ComplianceResult::UnknownProgressState;
         }
     } catch (...) {
-        return -19;
+        return ComplianceResult::OperationFailed;
     }
 }
 
@@ -133,7 +134,7 @@ std::int32_t COMPLIANCE_ResultCount()
 {
     const Session& session = State();
     if (!session.resultsReady)
-        return -8;
+        return ComplianceResult::ResultsNotReady;
     return static_cast<std::int32_t>(session.current.items.size());
 }
 
@@ -142,9 +143,9 @@ std::int32_t COMPLIANCE_GetResult(std::int32_t index, _bstr_t& designator, _bstr
 {
     const Session& session = State();
     if (!session.resultsReady)
-        return -8;
+        return ComplianceResult::ResultsNotReady;
     if (static_cast<std::uint32_t>(index) >= session.current.items.size())
-        return -20;
+        return ComplianceResult::NoSuchItem;
     const ComplianceResultItem& item = session.current.items[static_cast<std::size_t>(index)];
     try {
         // In order; a text that is not UTF-8 stops here, the outputs before it keep their new texts.
@@ -155,18 +156,18 @@ std::int32_t COMPLIANCE_GetResult(std::int32_t index, _bstr_t& designator, _bstr
         description = ToBstr(item.description);
         comment = ToBstr(item.comment);
     } catch (const WindowsCharacterSetResult&) {
-        return -26;
+        return ComplianceResult::TextNotUtf8;
     } catch (...) {
-        return -19;
+        return ComplianceResult::OperationFailed;
     }
-    return 0;
+    return ComplianceResult::Success;
 }
 
 std::int32_t COMPLIANCE_Close()
 {
     Session& session = State();
     if (!session.open)
-        return -6;
+        return ComplianceResult::NoSessionOpen;
     std::int32_t code;
     try {
         ComplianceRequest request;
@@ -174,7 +175,7 @@ std::int32_t COMPLIANCE_Close()
         ComplianceResponse answer;
         code = ExchangeRequest(request, answer);
     } catch (...) {
-        code = -19;
+        code = ComplianceResult::OperationFailed;
     }
     ComplianceLock::Release();
     session.open = false;

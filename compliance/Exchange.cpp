@@ -2,6 +2,7 @@
 
 #include "compliance/RequestFile.h"
 #include "compliance/ResponseFile.h"
+#include "compliance/ResultCodes.h"
 #include "files/Sleeper.h"
 
 std::int32_t ExchangeRequest(const ComplianceRequest& request, ComplianceResponse& response)
@@ -11,7 +12,7 @@ std::int32_t ExchangeRequest(const ComplianceRequest& request, ComplianceRespons
         try {
             WriteRequestFile(request);
         } catch (...) {
-            return -17;
+            return ComplianceResult::RequestNotWritten;
         }
         constexpr std::uint32_t budget = 10000;
         std::uint32_t elapsed = 0, step = 1000;
@@ -31,13 +32,13 @@ std::int32_t ExchangeRequest(const ComplianceRequest& request, ComplianceRespons
                 if (answer.kind != request.kind)
                     continue;
                 response = std::move(answer);
-                return 0;
+                return ComplianceResult::Success;
             } catch (...) {
                 // Not there yet, or not completely written: look again after the next pause.
             }
         }
-        return taken ? -7 : -3;
+        return taken ? ComplianceResult::NoReadableAnswer : ComplianceResult::RequestNotTaken;
     } catch (...) {
-        return -16;
+        return ComplianceResult::ExchangeFailed;
     }
 }

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-// 0 with the answer in `response`; -17 when the request could not be written; -3 when the
-// agent did not take it within 10 seconds; -7 when it took it but no readable answer of
-// the request's type appeared; -16 for any other failure. The waits (1000, 2000, 4000
+// Success with the answer in `response`; RequestNotWritten, RequestNotTaken (within 10
+// seconds), NoReadableAnswer (taken, but no readable answer of the request's type came),
+// or ExchangeFailed for any other failure (compliance/ResultCodes.h). The waits (1000, 2000, 4000
 // and 3000 ms) go through the sleeper in force.
 std::int32_t ExchangeRequest(const ComplianceRequest& request, ComplianceResponse& response);

@@ -7,8 +7,17 @@
 #include <cstring>
 
 namespace {
+
 constexpr std::uint32_t maximumFlags = 15;
-}
+
+// The exit statuses (the low byte reaches a shell: -1 is 255, -2 is 254).
+constexpr int ExitRan = 0;            // a session ran (its failures are on standard output)
+constexpr int ExitUsage = -1;         // the usage text, or a result text that is not UTF-8
+constexpr int ExitExportFailed = -2;  // -x could not export the response
+// Not an exit status: the arguments do not match a form, the usage text follows.
+constexpr int ShowUsage = 1;
+
+}  // namespace
 
 std::int32_t DecimalArgument(const char* text)
 {
@@ -46,7 +55,7 @@ int RunFromArguments(int argc, char** argv, bool exportResponse)
     if (argc == flagsIndex + 1) {
         flags = DecimalArgument(argv[flagsIndex]);
         if (static_cast<std::uint32_t>(flags) > maximumFlags)
-            return 1;
+            return ShowUsage;
     }
     const _bstr_t url(argv[2]), document(argv[3]);
     const _bstr_t output = exportResponse ? _bstr_t(argv[4]) : _bstr_t();
@@ -54,9 +63,9 @@ int RunFromArguments(int argc, char** argv, bool exportResponse)
     if (ran == RunInvalidUtf8) {
         std::fputs("Error: XML is not valid UTF-8.\n", stderr);
         std::fflush(stderr);
-        return -1;
+        return ExitUsage;
     }
-    return ran == RunExportFailed ? -2 : 0;
+    return ran == RunExportFailed ? ExitExportFailed : ExitRan;
 }
 
 int RunCommandLine(int argc, char** argv)
@@ -64,15 +73,15 @@ int RunCommandLine(int argc, char** argv)
     const char* option = argc >= 2 ? argv[1] : "";
     if (argc == 2 && std::strcmp(option, "-d") == 0) {
         RunAndList(_bstr_t(L""), _bstr_t(L""), 0, false, _bstr_t());
-        return 0;
+        return ExitRan;
     }
-    int ran = 1;
+    int ran = ShowUsage;
     if ((argc == 4 || argc == 5) && std::strcmp(option, "-c") == 0)
         ran = RunFromArguments(argc, argv, false);
     else if ((argc == 5 || argc == 6) && std::strcmp(option, "-x") == 0)
         ran = RunFromArguments(argc, argv, true);
-    if (ran != 1)
+    if (ran != ShowUsage)
         return ran;
     PrintUsage();
-    return -1;
+    return ExitUsage;
 }

@@ -61,21 +61,21 @@ void ExportResponseFile(const _bstr_t& outputPath)
 std::int32_t RunAndList(_bstr_t url, _bstr_t document, std::int32_t flags, bool exportResponse, _bstr_t outputPath)
 {
     const std::int32_t opened = COMPLIANCE_Open(url, document, flags);
-    if (opened != 0) {
+    if (opened != ComplianceResult::Success) {
         std::printf("COMPLIANCE_Open returned error: %d", opened);
         EndLine();
-        return 0;
+        return RunCompleted;
     }
-    std::int32_t outcome = 0;
+    std::int32_t outcome = RunCompleted;
     std::int32_t percent = 0, error = 0;
     std::int32_t progress = COMPLIANCE_Progress(percent, error);
-    while (progress == 3) {
+    while (progress == ComplianceResult::ProgressRunning) {
         std::printf("COMPLIANCE_Progress %u%% completed.", static_cast<unsigned>(percent));
         EndLine();
         Pause(1000);
         progress = COMPLIANCE_Progress(percent, error);
     }
-    if (progress == 1) {
+    if (progress == ComplianceResult::ProgressComplete) {
         if (exportResponse) {
             try {
                 ExportResponseFile(outputPath);
@@ -94,11 +94,11 @@ std::int32_t RunAndList(_bstr_t url, _bstr_t document, std::int32_t flags, bool 
             _bstr_t designator, result, resultType, evaluationTime, description, comment;
             const std::int32_t got =
                 COMPLIANCE_GetResult(index, designator, result, resultType, evaluationTime, description, comment);
-            if (got == -26) {
+            if (got == ComplianceResult::TextNotUtf8) {
                 COMPLIANCE_Close();
                 return RunInvalidUtf8;
             }
-            if (got != 0)
+            if (got != ComplianceResult::Success)
                 continue;
             PrintLabelled("    Designator: ", designator);
             PrintLabelled("        Result: ", result);
@@ -108,8 +108,8 @@ std::int32_t RunAndList(_bstr_t url, _bstr_t document, std::int32_t flags, bool 
             PrintLabelled("       Comment: ", comment);
             EndLine();
         }
-    } else if (progress == 2) {
-        if (error == -22)
+    } else if (progress == ComplianceResult::ProgressError) {
+        if (error == ComplianceResult::AgentReportsNotAvailable)
             std::fputs("Client reports not available right now.", stdout);
         else
             std::printf("COMPLIANCE_Progress returned error %d.", error);
