@@ -13,26 +13,18 @@ build="$root/build/native"
 cmake -S cmake/native -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" >/dev/null
 
-declare -A corpus=(
-  [numerals]=text/tests/fuzz/corpus/numerals
-  [format]=text/tests/fuzz/corpus/format
-  [xml_parser_split]=xml/tests/fuzz/corpus/xml_parser_split
-  [xml_writer_roundtrip]=xml/tests/fuzz/corpus/xml_writer_roundtrip
-  [response]=compliance/tests/fuzz/corpus/response
-  [file_location]=files/tests/fuzz/corpus/file_location
-  [registry_script]=com/tests/fuzz/corpus/registry_script
-)
-for name in numerals format xml_parser_split xml_writer_roundtrip response file_location registry_script; do
+# The targets and their seed corpora, as the native build lists them (from cmake/Sources.cmake).
+while read -r name seeds; do
   [[ -z "$filter" || "$name" == *"$filter"* ]] || continue
   work="$build/corpus/$name"
   mkdir -p "$work" "$build/artifacts"
   log="$build/$name.log"
   if ! "$build/fuzz_$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-       -artifact_prefix="$build/artifacts/$name-" "$work" "${corpus[$name]}" >"$log" 2>&1; then
+       -artifact_prefix="$build/artifacts/$name-" "$work" "$seeds" >"$log" 2>&1 </dev/null; then
     tail -n 40 "$log"
     echo "fuzz $name: FAILED (see $log and $build/artifacts)"
     exit 1
   fi
   runs=$(grep -Eo 'Done [0-9]+ runs' "$log" | grep -Eo '[0-9]+' || echo "?")
   echo "fuzz $name: $runs runs in ${seconds}s, no finding"
-done
+done <"$build/fuzz-targets.txt"
