@@ -25,9 +25,6 @@ std::string Attribute(const XMLElementPL& element, std::string_view name, bool r
     return {};
 }
 
-std::wstring Wide(const std::string& utf8) { return std::wstring(TranscodeU8ToU16(std::string_view(utf8)).StringView()); }
-std::string Narrow(std::wstring_view wide) { return std::string(TranscodeU16ToU8(wide).StringView()); }
-
 std::uint64_t ParseNumber(const std::string& text, const char* what)
 {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 18)

@@ -62,8 +62,6 @@ std::optional<std::string> ReadFile(const std::wstring& path)
     return content.str();
 }
 
-std::wstring Wide(const std::string& utf8) { return std::wstring(TranscodeU8ToU16(std::string_view(utf8)).StringView()); }
-
 }  // namespace
 
 std::optional<ParsedRequest> ParseRequest(std::string_view xml)
@@ -127,8 +125,8 @@ void StandInAgent::Open(const ParsedRequest& request, std::uint64_t now)
     if (request.flags & 8) {
         // Action hint: the name is a document's Id.
         WIN32_FIND_DATAW found;
-        HANDLE find = FindFirstFileW((folder + L"*").c_str(), &found);
-        if (find != INVALID_HANDLE_VALUE) {
+        const UniqueFind find(FindFirstFileW((folder + L"*").c_str(), &found));
+        if (find) {
             do {
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                     continue;
@@ -142,8 +140,7 @@ void StandInAgent::Open(const ParsedRequest& request, std::uint64_t now)
                     }
                 } catch (const std::exception&) {
                 }
-            } while (FindNextFileW(find, &found));
-            FindClose(find);
+            } while (FindNextFileW(find.Get(), &found));
         }
     } else {
         text = ReadFile(folder + Wide(request.document));

@@ -25,3 +25,13 @@ CopiedU16String TranscodeU8ToU16(U8String text)
         },
         [] { throw WindowsCharacterSetResult(GetLastError(), "TranscodeU8ToU16"); });
 }
+
+std::string Narrow(std::wstring_view utf16)
+{
+    return std::string(TranscodeU16ToU8(utf16).StringView());
+}
+
+std::wstring Wide(std::string_view utf8)
+{
+    return std::wstring(TranscodeU8ToU16(utf8).StringView());
+}

@@ -4,5 +4,13 @@
 // WindowsCharacterSetResult with the system's code, 1113.
 #include "text/CopiedUString.h"
 
+#include <string>
+#include <string_view>
+
 CopiedU8String TranscodeU16ToU8(U16String text);
 CopiedU16String TranscodeU8ToU16(U8String text);
+
+// The same for standard strings, where code keeps its text in them (the stand-in agent,
+// the tests).
+std::string Narrow(std::wstring_view utf16);
+std::wstring Wide(std::string_view utf8);
