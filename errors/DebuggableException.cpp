@@ -1,5 +1,7 @@
 #include "errors/DebuggableException.h"
 
+#include "text/CodePageConversion.h"
+
 #include <cxxabi.h>
 
 #include <cstdlib>
@@ -33,6 +35,11 @@ const char* ReadableTypeName(const std::type_info& type) noexcept
 const char* DebuggableException::what() const noexcept
 {
     return ReadableTypeName(typeid(*this));
+}
+
+const char* DebuggableException::DescriptionWhat(std::string& kept) const noexcept
+{
+    return KeptWhat(kept, [this] { return std::string(ConvertUTF8ToACP(Description()).StringView()); });
 }
 
 // Not through what(): subclasses build what() from Description.

@@ -15,13 +15,5 @@ U8String ExceptionPL::Description() const
 
 const char* ExceptionPL::what() const noexcept
 {
-    try {
-        if (narrow_.empty()) {
-            const CopiedU8String narrow = ConvertUTF8ToACP(Description());
-            narrow_.assign(narrow.Begin(), narrow.Length());
-        }
-        return narrow_.c_str();
-    } catch (...) {
-        return DebuggableException::what();
-    }
+    return DescriptionWhat(narrow_);
 }

@@ -1,28 +1,32 @@
 #include "errors/WindowsError.h"
 
 #include "errors/LocalMemoryHolder.h"
-#include "text/CodePageConversion.h"
 #include "text/Format.h"
 #include "text/Numerals.h"
 #include "text/StringAlgorithms.h"
 #include "text/Transcoding.h"
 #include "text/Win32.h"
 
-CopiedU8String SystemMessageText(std::uint32_t code, Windows::ModuleHandle module)
+std::wstring SystemMessage(std::uint32_t code, Windows::ModuleHandle module, std::uint16_t language)
 {
     DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM;
     if (module)
         flags |= FORMAT_MESSAGE_FROM_HMODULE;
     wchar_t* buffer = nullptr;
     const DWORD length =
-        FormatMessageW(flags, module, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    if (length == 0)
-        return CopiedU8String(Format("unknown error 0x{code}", FormatHex32(code, 1)));
+        FormatMessageW(flags, module, code, language, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     LocalMemoryHolder holder(buffer);
-    const CopiedU8String text = TranscodeU16ToU8({buffer, buffer + length});
-    CopiedU8String result(TrimAsciiWhitespace(text));
+    std::wstring text = length && buffer ? std::wstring(buffer, length) : std::wstring();
     holder.Reset();
-    return result;
+    return text;
+}
+
+CopiedU8String SystemMessageText(std::uint32_t code, Windows::ModuleHandle module)
+{
+    const std::wstring message = SystemMessage(code, module);
+    if (message.empty())
+        return CopiedU8String(Format("unknown error 0x{code}", FormatHex32(code, 1)));
+    return CopiedU8String(TrimAsciiWhitespace(TranscodeU16ToU8(std::wstring_view(message))));
 }
 
 namespace {
@@ -55,13 +59,7 @@ U8String Error::Description() const
 
 const char* Error::what() const noexcept
 {
-    try {
-        if (narrow_.Empty())
-            narrow_ = ConvertUTF8ToACP(Description());
-        return narrow_.Begin();
-    } catch (...) {
-        return DebuggableException::what();
-    }
+    return DescriptionWhat(narrow_);
 }
 
 }  // namespace Windows

@@ -4,6 +4,7 @@
 #include "text/CopiedUString.h"
 
 #include <cstdint>
+#include <string>
 
 struct HINSTANCE__;
 
@@ -31,7 +32,7 @@ private:
     std::uint32_t code_;
     ModuleHandle module_;
     mutable CopiedU8String description_;
-    mutable CopiedU8String narrow_;
+    mutable std::string narrow_;
 };
 
 }  // namespace Windows
@@ -45,5 +46,8 @@ void ThrowLastWindowsErrorIfFalse(int ok, Windows::ModuleHandle module = nullptr
 // The system's text for a code, trimmed of surrounding ASCII white space, as UTF-8;
 // "unknown error 0x<hex>" when the system has none.
 CopiedU8String SystemMessageText(std::uint32_t code, Windows::ModuleHandle module = nullptr);
+// FormatMessage's text for a code as the system gives it, line end and all, in the given
+// language (0: the system's choice); empty when the system has none.
+std::wstring SystemMessage(std::uint32_t code, Windows::ModuleHandle module = nullptr, std::uint16_t language = 0);
 // "Windows Error 0x{e}%: {s}" with the code in hexadecimal and its system text.
 CopiedU8String WindowsErrorText(std::uint32_t code);

@@ -55,13 +55,5 @@ U8String FileIOError::Description() const
 
 const char* FileIOError::what() const noexcept
 {
-    try {
-        if (details_->narrowMessage.empty()) {
-            const CopiedU8String narrow = ConvertUTF8ToACP(Description());
-            details_->narrowMessage.assign(narrow.Begin(), narrow.Length());
-        }
-        return details_->narrowMessage.c_str();
-    } catch (...) {
-        return DebuggableException::what();
-    }
+    return DescriptionWhat(details_->narrowMessage);
 }

@@ -1,7 +1,9 @@
 #include "text/CharacterSetResult.h"
 
-#include "errors/LocalMemoryHolder.h"
+#include "errors/WindowsError.h"
+#include "text/CodePageConversion.h"
 #include "text/Numerals.h"
+#include "text/Transcoding.h"
 #include "text/Win32.h"
 
 #include <algorithm>
@@ -47,15 +49,7 @@ std::string ICUResult::ComposeMessage() const
 
 const char* ICUResult::what() const noexcept
 {
-    try {
-        // Recomposed on every call, but a pointer handed out earlier stays valid while the text is unchanged.
-        std::string message = ComposeMessage();
-        if (message != message_)
-            message_ = std::move(message);
-        return message_.c_str();
-    } catch (...) {
-        return DebuggableException::what();
-    }
+    return KeptWhat(message_, [this] { return ComposeMessage(); });
 }
 
 U8String ICUResult::Description() const
@@ -81,25 +75,14 @@ std::string CharacterSetResult::ComposeMessage() const
 
 const char* CharacterSetResult::what() const noexcept
 {
-    try {
-        std::string message = ComposeMessage();
-        if (message != characterSetMessage_)
-            characterSetMessage_ = std::move(message);
-        return characterSetMessage_.c_str();
-    } catch (...) {
-        return DebuggableException::what();
-    }
+    return KeptWhat(characterSetMessage_, [this] { return ComposeMessage(); });
 }
 
 std::string WindowsCharacterSetResult::CodeName() const
 {
-    char* buffer = nullptr;
-    const DWORD length =
-        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
-                       nullptr, windowsError_, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-                       reinterpret_cast<char*>(&buffer), 0, nullptr);
-    LocalMemoryHolder holder(buffer);
-    std::string text = length && buffer ? std::string(buffer, length) : std::string();
+    // The system's English text, in the ANSI code page as what() is.
+    const std::wstring message = SystemMessage(windowsError_, nullptr, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    std::string text(ConvertUTF8ToACP(TranscodeU16ToU8(std::wstring_view(message))).StringView());
     // Cut at the last CR LF, searching backwards from the second-to-last byte.
     for (std::size_t i = text.size() >= 2 ? text.size() - 1 : 0; i-- > 0;) {
         if (text[i] == '\r' && text[i + 1] == '\n') {
@@ -107,7 +90,6 @@ std::string WindowsCharacterSetResult::CodeName() const
             break;
         }
     }
-    holder.Reset();
     return text;
 }
 

@@ -1,5 +1,5 @@
-#include "errors/LocalMemoryHolder.h"
 #include "errors/WindowsError.h"
+#include "errors/tests/SystemMessageOracle.h"
 #include "text/Transcoding.h"
 #include "text/Win32.h"
 
@@ -12,10 +12,7 @@ namespace {
 // The system's own text for a code, without the trailing line break it comes with.
 std::string SystemText(DWORD code)
 {
-    wchar_t* buffer = nullptr;
-    const DWORD n = FormatMessageW(0x1300, nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring wide = n ? std::wstring(buffer, n) : std::wstring();
-    LocalFree(buffer);
+    std::wstring wide = AskedSystemMessage(code);
     while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' '))
         wide.pop_back();
     return std::string(TranscodeU16ToU8(std::wstring_view(wide)).StringView());

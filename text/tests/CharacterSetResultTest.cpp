@@ -1,3 +1,4 @@
+#include "errors/tests/SystemMessageOracle.h"
 #include "text/CharacterSetResult.h"
 #include "text/Win32.h"
 
@@ -7,13 +8,17 @@
 
 namespace {
 
-// What the system itself says for a code, in US English, without the final CR LF.
+// What the system itself says for a code, in US English and the ANSI code page, without
+// the final CR LF.
 std::string SystemText(DWORD code)
 {
-    char* buffer = nullptr;
-    const DWORD n = FormatMessageA(0x1300, nullptr, code, 0x409, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    std::string text = n ? std::string(buffer, n) : std::string();
-    LocalFree(buffer);
+    const std::wstring wide = AskedSystemMessage(code, 0x409);
+    std::string text(static_cast<std::size_t>(
+                         WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                             nullptr, nullptr)),
+                     '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
+                        static_cast<int>(text.size()), nullptr, nullptr);
     if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
         text.resize(text.size() - 2);
     return text;
