@@ -29,27 +29,26 @@ class ResponseDirOverride {
 public:
     explicit ResponseDirOverride(const std::wstring& directory)
     {
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, ApiKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, ApiKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.Put(), nullptr);
         DWORD type = 0, size = 0;
-        if (RegQueryValueExW(key_, L"ResponseDir", nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+        if (RegQueryValueExW(key_.Get(), L"ResponseDir", nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
             saved_.emplace(size);
-            RegQueryValueExW(key_, L"ResponseDir", nullptr, &type, saved_->data(), &size);
+            RegQueryValueExW(key_.Get(), L"ResponseDir", nullptr, &type, saved_->data(), &size);
             savedType_ = type;
         }
-        RegSetValueExW(key_, L"ResponseDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(directory.c_str()),
+        RegSetValueExW(key_.Get(), L"ResponseDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(directory.c_str()),
                        static_cast<DWORD>((directory.size() + 1) * sizeof(wchar_t)));
     }
     ~ResponseDirOverride()
     {
         if (saved_)
-            RegSetValueExW(key_, L"ResponseDir", 0, savedType_, saved_->data(), static_cast<DWORD>(saved_->size()));
+            RegSetValueExW(key_.Get(), L"ResponseDir", 0, savedType_, saved_->data(), static_cast<DWORD>(saved_->size()));
         else
-            RegDeleteValueW(key_, L"ResponseDir");
-        RegCloseKey(key_);
+            RegDeleteValueW(key_.Get(), L"ResponseDir");
     }
 
 private:
-    HKEY key_ = nullptr;
+    UniqueRegistryKey key_;
     std::optional<std::vector<BYTE>> saved_;
     DWORD savedType_ = REG_SZ;
 };

@@ -31,11 +31,8 @@ protected:
     }
     bool KeyExists(const std::wstring& path)
     {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(scratch_.Get(), path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return false;
-        RegCloseKey(key);
-        return true;
+        UniqueRegistryKey key;
+        return RegOpenKeyExW(scratch_.Get(), path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
     }
     std::optional<std::wstring> String(const std::wstring& path, const wchar_t* name = nullptr)
     {
@@ -73,9 +70,9 @@ TEST_F(RegistrarScripts, RegistersAndUnregistersAClass)
     EXPECT_EQ(String(L"CLSID\\{1}\\InprocServer32", L"ThreadingModel"), L"Apartment");
     EXPECT_TRUE(KeyExists(L"CLSID\\{1}\\Programmable"));
     // ForceRemove clears what was there before.
-    HKEY stray = nullptr;
-    RegCreateKeyExW(scratch_.Get(), L"CLSID\\{1}\\Stray", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &stray, nullptr);
-    RegCloseKey(stray);
+    UniqueRegistryKey stray;
+    RegCreateKeyExW(scratch_.Get(), L"CLSID\\{1}\\Stray", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, stray.Put(), nullptr);
+    stray.Reset();
     ASSERT_EQ(registrar_->Run(classScript, true), S_OK);
     EXPECT_FALSE(KeyExists(L"CLSID\\{1}\\Stray"));
 
@@ -89,9 +86,9 @@ TEST_F(RegistrarScripts, RegistersAndUnregistersAClass)
 TEST_F(RegistrarScripts, UnregisteringKeepsKeysThatStillHaveSubkeys)
 {
     ASSERT_EQ(registrar_->Run(L"HKCU { A { B = s 'b' } }", true), S_OK);
-    HKEY other = nullptr;
-    RegCreateKeyExW(scratch_.Get(), L"A\\Other", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &other, nullptr);
-    RegCloseKey(other);
+    UniqueRegistryKey other;
+    RegCreateKeyExW(scratch_.Get(), L"A\\Other", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, other.Put(), nullptr);
+    other.Reset();
     ASSERT_EQ(registrar_->Run(L"HKCU { A { B = s 'b' } }", false), S_OK);
     EXPECT_FALSE(KeyExists(L"A\\B"));
     EXPECT_TRUE(KeyExists(L"A\\Other"));

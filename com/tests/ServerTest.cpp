@@ -1,6 +1,6 @@
 // The library loaded as COM loads it: class objects, creation, aggregation, unloading.
+#include "com/ComResource.h"
 #include "com/TVKVerimarkMod.h"
-#include "text/Win32.h"
 
 #include <gtest/gtest.h>
 
@@ -15,26 +15,28 @@ class Server : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        library_ = LoadLibraryW(VERIMARK_COM_DLL);
+        library_.Reset(LoadLibraryW(VERIMARK_COM_DLL));
         ASSERT_TRUE(library_);
-        getClassObject_ = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(library_, "DllGetClassObject")));
-        canUnloadNow_ = reinterpret_cast<CanUnloadNow>(reinterpret_cast<void*>(GetProcAddress(library_, "DllCanUnloadNow")));
+        getClassObject_ = reinterpret_cast<GetClassObject>(
+            reinterpret_cast<void*>(GetProcAddress(library_.Get(), "DllGetClassObject")));
+        canUnloadNow_ =
+            reinterpret_cast<CanUnloadNow>(reinterpret_cast<void*>(GetProcAddress(library_.Get(), "DllCanUnloadNow")));
         ASSERT_TRUE(getClassObject_ && canUnloadNow_);
         ASSERT_EQ(canUnloadNow_(), S_OK);
     }
     void TearDown() override
     {
         EXPECT_EQ(canUnloadNow_(), S_OK);  // nothing of a test is left holding the library
-        FreeLibrary(library_);
+        library_.Reset();
     }
-    IClassFactory* Factory(REFCLSID clsid)
+    UniqueInterface<IClassFactory> Factory(REFCLSID clsid)
     {
-        IClassFactory* factory = nullptr;
-        EXPECT_EQ(getClassObject_(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+        UniqueInterface<IClassFactory> factory;
+        EXPECT_EQ(getClassObject_(clsid, IID_IClassFactory, reinterpret_cast<void**>(factory.Put())), S_OK);
         return factory;
     }
 
-    HMODULE library_ = nullptr;
+    UniqueModule library_;
     GetClassObject getClassObject_ = nullptr;
     CanUnloadNow canUnloadNow_ = nullptr;
 };
@@ -45,73 +47,63 @@ TEST_F(Server, ClassObjectsForTheThreeClassesOnly)
     EXPECT_EQ(getClassObject_(IID_ISession, IID_IClassFactory, &object), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(object, nullptr);
     for (const CLSID* clsid : {&CLSID_Session, &CLSID_Progress, &CLSID_Response}) {
-        IClassFactory* first = Factory(*clsid);
-        IClassFactory* second = Factory(*clsid);
-        ASSERT_TRUE(first);
-        EXPECT_EQ(first, second);
-        IUnknown* unknown = nullptr;
-        EXPECT_EQ(getClassObject_(*clsid, IID_IUnknown, reinterpret_cast<void**>(&unknown)), S_OK);
-        EXPECT_EQ(static_cast<void*>(unknown), static_cast<void*>(first));
-        EXPECT_EQ(getClassObject_(*clsid, IID_IDispatch, &object), E_NOINTERFACE);
-        EXPECT_EQ(canUnloadNow_(), S_FALSE);  // a client holds the factory
-        unknown->Release();
-        second->Release();
-        first->Release();
+        {
+            const auto first = Factory(*clsid), second = Factory(*clsid);
+            ASSERT_TRUE(first);
+            EXPECT_EQ(first.Get(), second.Get());
+            UniqueInterface<IUnknown> unknown;
+            EXPECT_EQ(getClassObject_(*clsid, IID_IUnknown, reinterpret_cast<void**>(unknown.Put())), S_OK);
+            EXPECT_EQ(static_cast<void*>(unknown.Get()), static_cast<void*>(first.Get()));
+            EXPECT_EQ(getClassObject_(*clsid, IID_IDispatch, &object), E_NOINTERFACE);
+            EXPECT_EQ(canUnloadNow_(), S_FALSE);  // a client holds the factory
+        }
         EXPECT_EQ(canUnloadNow_(), S_OK);
     }
 }
 
 TEST_F(Server, LiveObjectsAndServerLocksKeepTheLibrary)
 {
-    IClassFactory* factory = Factory(CLSID_Session);
-    ISession* session = nullptr;
-    ASSERT_EQ(factory->CreateInstance(nullptr, IID_ISession, reinterpret_cast<void**>(&session)), S_OK);
-    factory->Release();
+    UniqueInterface<ISession> session;
+    ASSERT_EQ(Factory(CLSID_Session).Get()->CreateInstance(nullptr, IID_ISession, reinterpret_cast<void**>(session.Put())),
+              S_OK);
     EXPECT_EQ(canUnloadNow_(), S_FALSE);
-    session->Release();
+    session.Reset();
     EXPECT_EQ(canUnloadNow_(), S_OK);
 
-    factory = Factory(CLSID_Progress);
-    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
-    factory->Release();
+    EXPECT_EQ(Factory(CLSID_Progress).Get()->LockServer(TRUE), S_OK);
     EXPECT_EQ(canUnloadNow_(), S_FALSE);
-    factory = Factory(CLSID_Progress);
-    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
-    factory->Release();
+    EXPECT_EQ(Factory(CLSID_Progress).Get()->LockServer(FALSE), S_OK);
 }
 
 TEST_F(Server, QueryInterfaceAnswersExactlyThreeInterfaces)
 {
-    IClassFactory* factory = Factory(CLSID_Progress);
-    IProgress* progress = nullptr;
-    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IProgress, reinterpret_cast<void**>(&progress)), S_OK);
-    IUnknown* unknown = nullptr;
-    IDispatch* dispatch = nullptr;
-    void* other = nullptr;
-    EXPECT_EQ(progress->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown)), S_OK);
-    EXPECT_EQ(progress->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)), S_OK);
-    EXPECT_EQ(progress->QueryInterface(IID_ISupportErrorInfo, &other), E_NOINTERFACE);
-    EXPECT_EQ(progress->QueryInterface(IID_ISession, &other), E_NOINTERFACE);
-    EXPECT_EQ(other, nullptr);
-    long value = -1;
-    EXPECT_EQ(progress->get_GetPercent(&value), S_OK);
-    EXPECT_EQ(value, 0);
-    EXPECT_EQ(progress->get_GetError(&value), S_OK);
-    EXPECT_EQ(value, 0);
-    UINT count = 0;
-    EXPECT_EQ(dispatch->GetTypeInfoCount(&count), S_OK);
-    EXPECT_EQ(count, 1u);
-    ITypeInfo* info = nullptr;
-    EXPECT_EQ(dispatch->GetTypeInfo(1, 0, &info), DISP_E_BADINDEX);
-    unknown->Release();
-    dispatch->Release();
-    progress->Release();
-
+    const auto factory = Factory(CLSID_Progress);
+    {
+        UniqueInterface<IProgress> progress;
+        ASSERT_EQ(factory.Get()->CreateInstance(nullptr, IID_IProgress, reinterpret_cast<void**>(progress.Put())), S_OK);
+        UniqueInterface<IUnknown> unknown;
+        UniqueInterface<IDispatch> dispatch;
+        void* other = nullptr;
+        EXPECT_EQ(progress.Get()->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown.Put())), S_OK);
+        EXPECT_EQ(progress.Get()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.Put())), S_OK);
+        EXPECT_EQ(progress.Get()->QueryInterface(IID_ISupportErrorInfo, &other), E_NOINTERFACE);
+        EXPECT_EQ(progress.Get()->QueryInterface(IID_ISession, &other), E_NOINTERFACE);
+        EXPECT_EQ(other, nullptr);
+        long value = -1;
+        EXPECT_EQ(progress.Get()->get_GetPercent(&value), S_OK);
+        EXPECT_EQ(value, 0);
+        EXPECT_EQ(progress.Get()->get_GetError(&value), S_OK);
+        EXPECT_EQ(value, 0);
+        UINT count = 0;
+        EXPECT_EQ(dispatch.Get()->GetTypeInfoCount(&count), S_OK);
+        EXPECT_EQ(count, 1u);
+        ITypeInfo* info = nullptr;
+        EXPECT_EQ(dispatch.Get()->GetTypeInfo(1, 0, &info), DISP_E_BADINDEX);
+    }
     void* wrong = reinterpret_cast<void*>(1);
-    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IClassFactory, &wrong), E_NOINTERFACE);
+    EXPECT_EQ(factory.Get()->CreateInstance(nullptr, IID_IClassFactory, &wrong), E_NOINTERFACE);
     EXPECT_EQ(wrong, nullptr);
-    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IProgress, nullptr), E_POINTER);
-    factory->Release();
+    EXPECT_EQ(factory.Get()->CreateInstance(nullptr, IID_IProgress, nullptr), E_POINTER);
 }
 
 // A minimal outer object: it keeps the inner unknown and counts its own references.
@@ -134,24 +126,26 @@ public:
 
 TEST_F(Server, AggregationHandsOutTheInnerUnknownOnly)
 {
-    IClassFactory* factory = Factory(CLSID_Response);
     Outer outer;
-    void* object = reinterpret_cast<void*>(1);
-    EXPECT_EQ(factory->CreateInstance(&outer, IID_IResponse, &object), CLASS_E_NOAGGREGATION);
-    EXPECT_EQ(object, nullptr);
-    ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&outer.inner)), S_OK);
-    factory->Release();
-    IResponse* response = nullptr;
-    ASSERT_EQ(outer.QueryInterface(IID_IResponse, reinterpret_cast<void**>(&response)), S_OK);
-    // The aggregated interface's IUnknown is the outer one.
-    EXPECT_EQ(outer.references, 2u);
-    IUnknown* identity = nullptr;
-    EXPECT_EQ(response->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
-    EXPECT_EQ(identity, &outer);
-    identity->Release();
-    response->Release();
+    {
+        const auto factory = Factory(CLSID_Response);
+        void* object = reinterpret_cast<void*>(1);
+        EXPECT_EQ(factory.Get()->CreateInstance(&outer, IID_IResponse, &object), CLASS_E_NOAGGREGATION);
+        EXPECT_EQ(object, nullptr);
+        ASSERT_EQ(factory.Get()->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&outer.inner)), S_OK);
+    }
+    {
+        UniqueInterface<IResponse> response;
+        ASSERT_EQ(outer.QueryInterface(IID_IResponse, reinterpret_cast<void**>(response.Put())), S_OK);
+        // The aggregated interface's IUnknown is the outer one.
+        EXPECT_EQ(outer.references, 2u);
+        UniqueInterface<IUnknown> identity;
+        EXPECT_EQ(response.Get()->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.Put())), S_OK);
+        EXPECT_EQ(identity.Get(), &outer);
+    }
     EXPECT_EQ(outer.references, 1u);
     EXPECT_EQ(canUnloadNow_(), S_FALSE);
+    // The outer object's own last reference to the inner one: the count it returns is the point.
     EXPECT_EQ(outer.inner->Release(), 0u);
 }
 

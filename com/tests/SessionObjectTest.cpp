@@ -6,51 +6,17 @@
 #include "com/SessionObject.h"
 #include "compliance/ComplianceLock.h"
 #include "compliance/tests/MachineState.h"
+#include "text/tests/FailingAllocator.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <new>
 #include <string>
 #include <thread>
 #include <vector>
 
-namespace {
-long allocationNumber = 0;  // allocations since the count was reset
-long failAt = 0;            // 0: never fail
-long live = 0;              // allocated and not yet freed
-}  // namespace
-
-void* operator new(std::size_t size)
-{
-    if (failAt != 0 && ++allocationNumber == failAt)
-        throw std::bad_alloc();
-    void* p = std::malloc(size ? size : 1);
-    if (!p)
-        throw std::bad_alloc();
-    ++live;
-    return p;
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    try {
-        return operator new(size);
-    } catch (...) {
-        return nullptr;
-    }
-}
-void operator delete(void* p) noexcept
-{
-    if (p)
-        --live;
-    std::free(p);
-}
-void operator delete[](void* p) noexcept { operator delete(p); }
-void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
-void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { operator delete(p); }
+using namespace FailingAllocator;
 
 namespace {
 
@@ -107,11 +73,10 @@ TEST_F(Objects, OpenChecksItsOutPointerFirstAndAFailedAllocationIsEOutOfMemory)
         AnswerNext(agent, ResponseDocument("Open"));
         long result = 99;
         const long before = live;
-        allocationNumber = 0;
-        failAt = n;
+        FailAt(n);
         HRESULT hr = E_FAIL;
         EXPECT_NO_THROW(hr = session.Get()->Open(url, document, 0, &result));
-        failAt = 0;
+        FailAt(0);
         if (hr == S_OK && result == 0) {
             EXPECT_EQ(Close(session.Get(), agent), 0);
             break;

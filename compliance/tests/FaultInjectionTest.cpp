@@ -194,20 +194,20 @@ TEST_F(FaultInjection, AnswerStillBeingWrittenIsReadOnlyWhenTheWriterIsDone)
     const std::string answer = LargeProgressAnswer(3, 2000);
     ASSERT_GT(answer.size(), 3u * 65568);
     // The agent has written half the answer and still holds the file open for writing.
-    HANDLE writer = INVALID_HANDLE_VALUE;
+    UniqueFile writer;
     agent.Next([&] {
         TakeRequest();
         WriteRaw(responseFile_, answer.substr(0, answer.size() / 2));
-        writer = CreateFileW(Wide(responseFile_).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+        writer.Reset(CreateFileW(Wide(responseFile_).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(writer);
     });
     // It writes the rest and closes the file before the next look.
     agent.Then([&] {
         DWORD written = 0;
         const std::string rest = answer.substr(answer.size() / 2);
-        ASSERT_TRUE(WriteFile(writer, rest.data(), static_cast<DWORD>(rest.size()), &written, nullptr));
-        CloseHandle(writer);
+        ASSERT_TRUE(WriteFile(writer.Get(), rest.data(), static_cast<DWORD>(rest.size()), &written, nullptr));
+        writer.Reset();
     });
     std::int32_t percent = 0, error = 0;
     EXPECT_EQ(COMPLIANCE_Progress(percent, error), 3);
@@ -221,11 +221,9 @@ TEST_F(FaultInjection, AnswerStillBeingWrittenIsReadOnlyWhenTheWriterIsDone)
     DWORD refused = 0;
     changer.afterWindow = [&](std::uint64_t bytesRead) {
         EXPECT_LT(bytesRead, complete.size());
-        HANDLE late = CreateFileW(Wide(responseFile_).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
-        refused = late == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-        if (late != INVALID_HANDLE_VALUE)
-            CloseHandle(late);
+        const UniqueFile late(CreateFileW(Wide(responseFile_).c_str(), FILE_APPEND_DATA,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+        refused = late ? 0 : GetLastError();
     };
     agent.Next([&] {
         TakeRequest();

@@ -80,11 +80,6 @@ void RegistryValues::Remove(const wchar_t* key, const wchar_t* name)
     DeleteValue(view_, key, name);
 }
 
-std::wstring Wide(const FileLocation& location)
-{
-    return std::wstring(TranscodeU8ToU16(location.Text()).StringView());
-}
-
 void WriteRaw(const FileLocation& location, std::string_view bytes)
 {
     WriteWholeFile(location, bytes);

@@ -40,7 +40,6 @@ private:
     std::vector<Saved> saved_;
 };
 
-std::wstring Wide(const FileLocation& location);
 void WriteRaw(const FileLocation& location, std::string_view bytes);
 
 // A well-formed response document.

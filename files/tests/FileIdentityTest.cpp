@@ -11,7 +11,6 @@
 
 namespace {
 
-std::wstring Wide(const FileLocation& location) { return std::wstring(NativePath(location).StringView()); }
 FileLocation FromWide(const std::wstring& path)
 {
     return FileLocation(TranscodeU16ToU8(std::wstring_view(path)));

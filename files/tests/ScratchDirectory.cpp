@@ -11,7 +11,8 @@
 
 namespace {
 
-std::wstring Wide(const FileLocation& location)
+// The system's spelling, with the extended prefix for the long paths some tests make.
+std::wstring Native(const FileLocation& location)
 {
     return std::wstring(NativePath(location).StringView());
 }
@@ -19,8 +20,8 @@ std::wstring Wide(const FileLocation& location)
 void RemoveTree(const std::wstring& path)
 {
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
+    const UniqueFind find(FindFirstFileW((path + L"\\*").c_str(), &data));
+    if (find) {
         do {
             const std::wstring name = data.cFileName;
             if (name == L"." || name == L"..")
@@ -31,8 +32,7 @@ void RemoveTree(const std::wstring& path)
                 RemoveTree(child);
             else
                 DeleteFileW(child.c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
+        } while (FindNextFileW(find.Get(), &data));
     }
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryW(path.c_str());
@@ -63,7 +63,7 @@ ScratchDirectory::~ScratchDirectory()
 
 void WriteWholeFile(const FileLocation& location, std::string_view bytes)
 {
-    UniqueFile file(CreateFileW(Wide(location).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    UniqueFile file(CreateFileW(Native(location).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     if (!file)
         throw std::runtime_error("cannot create test file");
     DWORD written = 0;
@@ -75,7 +75,7 @@ void WriteWholeFile(const FileLocation& location, std::string_view bytes)
 std::string ReadWholeFile(const FileLocation& location)
 {
     UniqueFile file(
-        CreateFileW(Wide(location).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+        CreateFileW(Native(location).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file)
         throw std::runtime_error("cannot open test file");
     std::string bytes;
@@ -88,11 +88,16 @@ std::string ReadWholeFile(const FileLocation& location)
 
 unsigned long AttributesOf(const FileLocation& location)
 {
-    return GetFileAttributesW(Wide(location).c_str());
+    return GetFileAttributesW(Native(location).c_str());
 }
 
 void SetAttributesOf(const FileLocation& location, unsigned long attributes)
 {
-    if (!SetFileAttributesW(Wide(location).c_str(), attributes))
+    if (!SetFileAttributesW(Native(location).c_str(), attributes))
         throw std::runtime_error("cannot set attributes");
+}
+
+std::wstring Wide(const FileLocation& location)
+{
+    return std::wstring(TranscodeU8ToU16(location.Text()).StringView());
 }

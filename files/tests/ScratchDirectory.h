@@ -19,6 +19,9 @@ private:
     FileLocation root_;
 };
 
+// The location's text in UTF-16, for the system calls and registry values of a test.
+std::wstring Wide(const FileLocation& location);
+
 // Whole-file helpers that go straight to the system, independent of the code under test.
 void WriteWholeFile(const FileLocation& location, std::string_view bytes);
 std::string ReadWholeFile(const FileLocation& location);

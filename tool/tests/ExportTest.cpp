@@ -17,14 +17,13 @@ std::set<std::wstring> Names(const FileLocation& directory)
 {
     std::set<std::wstring> names;
     WIN32_FIND_DATAW data;
-    const HANDLE find = FindFirstFileW((Wide(directory) + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
+    const UniqueFind find(FindFirstFileW((Wide(directory) + L"\\*").c_str(), &data));
+    if (!find)
         return names;
     do {
         if (data.cFileName != std::wstring(L".") && data.cFileName != std::wstring(L".."))
             names.insert(data.cFileName);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+    } while (FindNextFileW(find.Get(), &data));
     return names;
 }
 

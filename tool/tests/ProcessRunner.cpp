@@ -71,7 +71,7 @@ UniqueHandle Start(const std::wstring& program, const std::vector<std::wstring>&
     std::wstring line = CommandLine(program, arguments);
     if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
         throw std::runtime_error("cannot start a program");
-    CloseHandle(info.hThread);
+    const UniqueHandle thread(info.hThread);
     return UniqueHandle(info.hProcess);
 }
 

@@ -7,48 +7,15 @@
 #include "text/StringDataReceiver.h"
 #include "xml/XMLTreeParserPL.h"
 #include "xml/XMLWriter.h"
+#include "text/tests/FailingAllocator.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 #include <new>
 #include <string>
 
-namespace {
-long allocationNumber = 0;  // allocations since the count was reset
-long failAt = 0;            // 0: never fail
-long live = 0;              // allocated and not yet freed
-}  // namespace
-
-void* operator new(std::size_t size)
-{
-    if (failAt != 0 && ++allocationNumber == failAt)
-        throw std::bad_alloc();
-    void* p = std::malloc(size ? size : 1);
-    if (!p)
-        throw std::bad_alloc();
-    ++live;
-    return p;
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    try {
-        return operator new(size);
-    } catch (...) {
-        return nullptr;
-    }
-}
-void operator delete(void* p) noexcept
-{
-    if (p)
-        --live;
-    std::free(p);
-}
-void operator delete[](void* p) noexcept { operator delete(p); }
-void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
-void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
+using namespace FailingAllocator;
 
 namespace {
 
@@ -58,15 +25,14 @@ void FailEachAllocation(const std::function<void()>& operation)
     operation();  // once through: one-time set-ups are done before counting
     for (long n = 1;; ++n) {
         const long before = live;
-        allocationNumber = 0;
-        failAt = n;
+        FailAt(n);
         bool failed = false;
         try {
             operation();
         } catch (const std::bad_alloc&) {
             failed = true;
         }
-        failAt = 0;
+        FailAt(0);
         ASSERT_EQ(live, before) << "leak when allocation " << n << " failed";
         if (!failed)
             return;  // got through: every allocation it makes has been failed once
