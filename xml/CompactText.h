@@ -3,6 +3,11 @@
 // heap or in a tree's arena. The text of a parsed element, kept small because a large
 // response has millions of them and most of their texts are short.
 //
+// It is the project's small string for texts that come by the million: the element tree's,
+// the result items' (which borrow them from the tree), and so the request's too, which
+// share their type. It lives here because its borrowed form belongs to the tree's arena;
+// CopiedUString (text/) is the string of everything else.
+//
 // A text in an arena is borrowed: the arena owns the bytes, the text never frees them,
 // and whoever keeps the text keeps the arena. Copies of any text own their bytes.
 #include "text/UString.h"
