@@ -9,7 +9,16 @@
 verimark_cache=${XDG_CACHE_HOME:-$HOME/.cache}/verimark
 
 # qemu_user_fetch: prints the directory holding the qemu-<arch> binaries, fetching them once.
+# Two at once would share one apt state: the second waits.
 qemu_user_fetch() {
+  mkdir -p "$verimark_cache"
+  (
+    flock 7
+    qemu_user_fetch_locked
+  ) 7>"$verimark_cache/qemu-user.lock"
+}
+
+qemu_user_fetch_locked() {
   local state="$verimark_cache/apt-backports" version dir
   mkdir -p "$state/lists/partial"
   echo "deb http://deb.debian.org/debian bookworm-backports main" >"$state/sources.list"
