@@ -3,12 +3,23 @@
 # Installs what is needed, builds, installs and starts TVKClientSim with the sample site,
 # runs "Verimark -c" so you see progress and results, exports the response with
 # "Verimark -x", stops the agent and says where the exported file is.
+#   scripts/demo.sh [--agent-view 32]
+# --agent-view 32 installs the agent's values in the 32-bit registry view only, as a
+# 32-bit agent keeps them: the 64-bit tool finds them there.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
+view=()
+case "${1:-}" in
+  "") ;;
+  --agent-view) [[ ${2:-} == 32 || ${2:-} == 64 ]] || { echo "usage: scripts/demo.sh [--agent-view 32|64]" >&2; exit 2; }
+                view=(--view "$2") ;;
+  *) echo "usage: scripts/demo.sh [--agent-view 32|64]" >&2; exit 2 ;;
+esac
 
-bash scripts/setup.sh
-VERIMARK_ARCHS=x86_64 source scripts/build.sh >/dev/null
+# The demo needs the x86-64 build only: no ARM64 toolchain.
+VERIMARK_ARM64=off bash scripts/setup.sh
+VERIMARK_ARM64=off VERIMARK_ARCHS=x86_64 source scripts/build.sh >/dev/null
 
 export VERIMARK_BUILD_DIR="$root/build/x86_64"
 source cmake/wine-env.sh
@@ -33,7 +44,8 @@ url="http://myserver:52311/cgi-bin/tvkgather.exe/actionsite"
 document="Workstation Baseline"
 
 echo "== Installing the stand-in agent (registry values under HKEY_LOCAL_MACHINE)"
-run "$bin/agent/TVKClientSim.exe" install | tr -d '\r'
+run "$bin/agent/TVKClientSim.exe" uninstall >/dev/null
+run "$bin/agent/TVKClientSim.exe" install "${view[@]}" | tr -d '\r'
 echo "== Starting it with the sample site (log: $agent_log)"
 run "$bin/agent/TVKClientSim.exe" run --data "$(winepath -w "$root/agent/sample")" >"$agent_log" 2>&1 &
 agent_pid=$!
