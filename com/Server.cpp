@@ -1,10 +1,10 @@
 // The library's entry points: the object map, class objects, unloading and self-registration.
 #include "com/ClassFactory.h"
-#include "com/ComResource.h"
 #include "com/EntryPoint.h"
 #include "com/Module.h"
 #include "com/Registrar.h"
 #include "com/SessionObject.h"
+#include "text/ComResource.h"
 
 #include <oleauto.h>
 

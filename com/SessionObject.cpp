@@ -1,8 +1,8 @@
 #include "com/SessionObject.h"
 
-#include "com/ComResource.h"
 #include "com/EntryPoint.h"
 #include "compliance/ComplianceApi.h"
+#include "text/ComResource.h"
 
 #include <mutex>
 

@@ -2,7 +2,7 @@
 // The type information of one dual interface, loaded from the registered type library on
 // first use and kept until the library is unloaded, with a table of its member names for
 // the exact-match lookup that comes before the type information's own.
-#include "com/ComResource.h"
+#include "text/ComResource.h"
 
 #include <oaidl.h>
 

@@ -2,6 +2,7 @@
 // does not implement. Their behaviour is the documented one: conversions through the
 // ANSI code page, and errors raised as _com_error.
 #include "text/Bstr.h"
+#include "text/ComResource.h"
 
 #include <new>
 
@@ -52,12 +53,10 @@ void WINAPI _com_issue_errorex(HRESULT hr, IUnknown* object, REFIID iid)
 {
     IErrorInfo* info = nullptr;
     if (object) {
-        ISupportErrorInfo* support = nullptr;
-        if (SUCCEEDED(object->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&support)))) {
-            if (support->InterfaceSupportsErrorInfo(iid) == S_OK && GetErrorInfo(0, &info) != S_OK)
-                info = nullptr;
-            support->Release();
-        }
+        UniqueInterface<ISupportErrorInfo> support;
+        if (SUCCEEDED(object->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(support.Put()))) &&
+            support.Get()->InterfaceSupportsErrorInfo(iid) == S_OK && GetErrorInfo(0, &info) != S_OK)
+            info = nullptr;
     }
     throw _com_error(hr, info, false);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // One owner template for every Win32 resource: handles, files, registry keys, mutexes,
-// loaded modules, find handles; com/ComResource.h adds COM's interface pointers and
+// loaded modules, find handles; text/ComResource.h adds COM's interface pointers and
 // strings. Nothing else in the code closes such a resource by hand.
 #include "text/Win32.h"
 

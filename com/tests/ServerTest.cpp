@@ -1,6 +1,6 @@
 // The library loaded as COM loads it: class objects, creation, aggregation, unloading.
-#include "com/ComResource.h"
 #include "com/TVKVerimarkMod.h"
+#include "text/ComResource.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The automation objects over a real session, the agent scripted in virtual time: nothing
 // but an HRESULT crosses a member, a session keeps the module loaded until it is closed,
 // and apartments calling at once each see a whole session or none.
-#include "com/ComResource.h"
 #include "com/Module.h"
 #include "com/SessionObject.h"
 #include "compliance/ComplianceLock.h"
 #include "compliance/tests/MachineState.h"
+#include "text/ComResource.h"
 #include "text/tests/FailingAllocator.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 // Owners of what COM and OLE Automation hand out: interface pointers, BSTRs, strings from
 // the task allocator, and the attribute blocks a type description lends. Each releases
-// what it holds in its destructor; nothing in the server releases these by hand.
+// what it holds in its destructor; nothing in the code releases these by hand.
 #include "text/UniqueResource.h"
 
 #include <oleauto.h>
