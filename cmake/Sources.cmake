@@ -7,7 +7,7 @@ set(VERIMARK_PORTABLE_foundation
 set(VERIMARK_PORTABLE_xml
   xml/CompactText.cpp xml/TreeArena.cpp xml/SimpleXMLParserPL.cpp xml/XMLElementPL.cpp xml/XMLTreeParserPL.cpp
   xml/XMLTreeStorage.cpp xml/XMLWriter.cpp)
-set(VERIMARK_PORTABLE_files files/FileLocation.cpp files/FileIOError.cpp)
+set(VERIMARK_PORTABLE_files files/FileLocation.cpp files/FileIOError.cpp files/LocalPath.cpp)
 set(VERIMARK_PORTABLE_compliance compliance/ComplianceTypes.cpp compliance/ResponseInterpretation.cpp)
 set(VERIMARK_PORTABLE_com com/RegistryScript.cpp com/RegistryEditor.cpp)
 

@@ -58,4 +58,7 @@ VERIMARK_FILE_ERROR(InvalidFileAttrs);
 VERIMARK_FILE_ERROR(EmptyFileLocationError);
 VERIMARK_FILE_ERROR(InvalidFileLocation);
 VERIMARK_FILE_ERROR(RootHasNoParent);
+// A link, a mount point, a file with more than one name, or a path that resolves elsewhere,
+// where a plain file or directory of exactly that name is needed.
+VERIMARK_FILE_ERROR(LinkedFileError);
 #undef VERIMARK_FILE_ERROR

@@ -42,6 +42,25 @@ void FileReadingPath::OpenWith(const FileLocation& location, std::uint32_t acces
         if (SetFilePointer(h, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER || !SetEndOfFile(h))
             fail(GetLastError());
     }
+    CheckDiskFile();
+}
+
+void FileReadingPath::Adopt(UniqueFile handle, const FileLocation& location)
+{
+    location_ = location;
+    pointerKnown_ = false;
+    handle_.Reset(handle.Release());
+    CheckDiskFile();
+}
+
+void FileReadingPath::CheckDiskFile()
+{
+    const HANDLE h = handle_.Get();
+    auto fail = [&](DWORD code) {
+        handle_.Reset();
+        ThrowHandleError(location_, code);
+        throw FileIOError(location_, code);
+    };
     // GetFileType reports an unknown type with NO_ERROR; clear any stale code first.
     SetLastError(NO_ERROR);
     const DWORD type = GetFileType(h);
@@ -56,7 +75,7 @@ void FileReadingPath::OpenWith(const FileLocation& location, std::uint32_t acces
             fail(code);
     }
     handle_.Reset();
-    throw FilePermissionError(location, ERROR_ACCESS_DENIED);
+    throw FilePermissionError(location_, ERROR_ACCESS_DENIED);
 }
 
 void FileReadingPath::PositionAt(std::uint64_t position)

@@ -9,6 +9,8 @@ namespace WindowsPlatform {
 
 class FileReadingPath {
 public:
+    // Closed until Open or Adopt.
+    FileReadingPath() = default;
     // Opens for reading; others may read, and write too when shareWriters is set.
     FileReadingPath(const FileLocation& location, bool shareWriters);
     FileReadingPath(const FileReadingPath&) = delete;
@@ -20,6 +22,8 @@ public:
     // CREATE_ALWAYS empties an existing file in place, keeping its attributes.
     void OpenWith(const FileLocation& location, std::uint32_t access, std::uint32_t disposition,
                   std::uint32_t share);
+    // Takes over a handle opened elsewhere (a checked exchange file) as if opened here.
+    void Adopt(UniqueFile handle, const FileLocation& location);
     void Close();
     std::uint64_t Size() const;
     void Flush();
@@ -34,10 +38,10 @@ public:
     HANDLE Handle() const { return handle_.Get(); }
     bool IsOpen() const { return handle_.Valid(); }
 
-protected:
-    FileReadingPath() = default;
-
 private:
+    // Only disk files are read and written here: a pipe or a device is refused.
+    void CheckDiskFile();
+
     FileLocation location_;
     UniqueHandle handle_;  // null while closed
     std::uint64_t pointer_ = 0;

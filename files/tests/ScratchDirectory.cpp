@@ -1,6 +1,7 @@
 #include "files/tests/ScratchDirectory.h"
 
 #include "files/FileIOError.h"
+#include "files/tests/Links.h"
 #include "text/Transcoding.h"
 #include "text/UniqueResource.h"
 
@@ -19,6 +20,8 @@ std::wstring Native(const FileLocation& location)
 
 void RemoveTree(const std::wstring& path)
 {
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES || RemoveTreeOnTheUnixSide(path))
+        return;
     WIN32_FIND_DATAW data;
     const UniqueFind find(FindFirstFileW((path + L"\\*").c_str(), &data));
     if (find) {
@@ -27,6 +30,11 @@ void RemoveTree(const std::wstring& path)
             if (name == L"." || name == L"..")
                 continue;
             const std::wstring child = path + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                // A link some test made: it goes, what it points to stays.
+                RemoveSymbolicLink(FileLocation(TranscodeU16ToU8(std::wstring_view(child))));
+                continue;
+            }
             SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTree(child);

@@ -1,0 +1,145 @@
+#include "files/FileHandleOperations.h"
+
+#include "files/FileErrorTables.h"
+#include "files/FileIOError.h"
+#include "text/Transcoding.h"
+
+#include <vector>
+
+namespace {
+
+[[noreturn]] void Fail(const FileLocation& location, DWORD code)
+{
+    ThrowHandleError(location, code);
+    throw FileIOError(location, code);
+}
+
+// The comparable form: no "\\?\" prefix, backslashes only, no doubled or trailing one.
+std::wstring Comparable(std::wstring_view path)
+{
+    if (path.starts_with(L"\\\\?\\") || path.starts_with(L"\\??\\"))
+        path.remove_prefix(4);
+    std::wstring result;
+    result.reserve(path.size());
+    for (wchar_t c : path) {
+        if (c == L'/')
+            c = L'\\';
+        if (c == L'\\' && !result.empty() && result.back() == L'\\')
+            continue;
+        result += c;
+    }
+    while (result.size() > 3 && result.back() == L'\\')
+        result.pop_back();
+    if (result.size() == 2 && result[1] == L':')
+        result += L'\\';  // a drive's root, as a location spells it
+    return result;
+}
+
+bool SameIgnoringCase(std::wstring_view a, std::wstring_view b)
+{
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+}  // namespace
+
+FileFacts FactsOf(HANDLE file, const FileLocation& location)
+{
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(file, &information)) {
+        const DWORD code = GetLastError();
+        Fail(location, code);
+    }
+    FileFacts facts;
+    facts.attributes = information.dwFileAttributes;
+    facts.links = information.nNumberOfLinks;
+    facts.size = (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
+    facts.lastWrite = information.ftLastWriteTime;
+    return facts;
+}
+
+std::wstring FinalPathOf(HANDLE file, const FileLocation& location)
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()),
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0) {
+            const DWORD code = GetLastError();
+            Fail(location, code);
+        }
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(n);  // n counts the terminator when the buffer was too small
+    }
+}
+
+bool FinalPathNames(std::wstring_view final, const FileLocation& location)
+{
+    const std::wstring final_ = Comparable(final);
+    const CopiedU16String named = NativePath(location);
+    std::wstring configured = Comparable(named.StringView());
+    if (SameIgnoringCase(final_, configured))
+        return true;
+    // An 8.3 short name in the configured text: compare its long form too.
+    const std::wstring query = std::wstring(named.StringView());
+    const DWORD n = GetLongPathNameW(query.c_str(), nullptr, 0);
+    if (n == 0)
+        return false;
+    std::wstring longForm(n, L'\0');
+    const DWORD got = GetLongPathNameW(query.c_str(), longForm.data(), n);
+    if (got == 0 || got >= n)
+        return false;
+    longForm.resize(got);
+    return SameIgnoringCase(final_, Comparable(longForm));
+}
+
+void RenameByHandle(HANDLE file, const FileLocation& source, const FileLocation& destination, bool replace)
+{
+    const CopiedU16String target = NativePath(destination);
+    const std::size_t bytes = target.Length() * sizeof(wchar_t);
+    // The name is a flexible array at the end of the record.
+    std::vector<std::byte> record(sizeof(FILE_RENAME_INFO) + bytes + sizeof(wchar_t));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(record.data());
+    rename->ReplaceIfExists = replace ? TRUE : FALSE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(bytes);
+    std::copy(target.Begin(), target.Begin() + target.Length(), rename->FileName);
+    if (!SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(record.size()))) {
+        const DWORD code = GetLastError();
+        throw FileMoveError(source, destination, code);
+    }
+}
+
+void DeleteByHandle(HANDLE file, const FileLocation& location)
+{
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (!SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition)) {
+        const DWORD code = GetLastError();
+        ThrowLocationError(location, code);
+        throw FileIOError(location, code);
+    }
+}
+
+void ClearReadOnlyByHandle(HANDLE file, const FileLocation& location)
+{
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic)) {
+        const DWORD code = GetLastError();
+        Fail(location, code);
+    }
+    if (!(basic.FileAttributes & FILE_ATTRIBUTE_READONLY))
+        return;
+    basic.FileAttributes &= ~FILE_ATTRIBUTE_READONLY;
+    if (basic.FileAttributes == 0)
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    // Zero times leave the file's times as they are.
+    basic.CreationTime.QuadPart = basic.LastAccessTime.QuadPart = 0;
+    basic.LastWriteTime.QuadPart = basic.ChangeTime.QuadPart = 0;
+    if (!SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic)) {
+        const DWORD code = GetLastError();
+        Fail(location, code);
+    }
+}

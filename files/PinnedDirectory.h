@@ -1,0 +1,42 @@
+#pragma once
+// A directory opened once and held open while it is worked in. The open refuses a reparse
+// point (a link or a mount point) and a directory whose final path is not the one named,
+// which is what a link in any parent makes it. Held for listing and without delete
+// sharing, the directory can be neither renamed nor removed, so no link can take its
+// place until the handle is closed.
+//
+// The files inside are opened by name, without following a reparse point, with the
+// caller's identity protected, and each is checked again through its handle: a plain file
+// with one link, whose final path is the child of this directory it was opened as.
+#include "files/FileLocation.h"
+#include "text/UniqueResource.h"
+
+class PinnedDirectory {
+public:
+    // Throws LinkedFileError for a link, a mount point or a link in a parent; the file
+    // layer's errors when it cannot be opened (DirectoryNotFoundError for a file).
+    explicit PinnedDirectory(const FileLocation& location);
+
+    const FileLocation& Location() const { return location_; }
+    HANDLE Handle() const { return handle_.Get(); }
+    FileLocation Child(U8String name) const { return FileLocation::Child(location_, name); }
+
+    // Whether anything is at that name.
+    bool Has(U8String name) const;
+    // A new file, for `access` (DELETE is always added, so that it can be renamed or
+    // deleted through its handle), shared with readers. FileFoundError when the name is
+    // taken, by anything.
+    UniqueFile CreateNew(U8String name, DWORD access) const;
+    // An existing plain file, for `access` and with `share`. LinkedFileError for anything
+    // but a plain file with one link at exactly that name.
+    UniqueFile OpenPlainFile(U8String name, DWORD access, DWORD share) const;
+    // Removes a plain file with one link, read-only or not, through its own handle; a
+    // missing name is fine. LinkedFileError, leaving it alone, for anything else.
+    void RemovePlainFile(U8String name) const;
+
+private:
+    void CheckPlainFile(HANDLE file, const FileLocation& location) const;
+
+    FileLocation location_;
+    UniqueFile handle_;
+};
