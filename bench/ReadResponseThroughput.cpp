@@ -1,8 +1,7 @@
 // ReadResponseFile on a generated response: MB/s, items/s and the peak working set, for
-// one document per run (so each peak is its own). The response directory is pointed at
-// a scratch folder for the run and put back afterwards.
+// one document per run (so each peak is its own). The document is copied into a scratch
+// folder, which the reader works in as the session's response directory.
 //   bench_read_response <file>
-#include "compliance/Registry.h"
 #include "compliance/ResponseFile.h"
 #include "text/Transcoding.h"
 #include "text/UniqueResource.h"
@@ -11,7 +10,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,34 +22,6 @@ std::size_t WorkingSet(bool peak)
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
     return peak ? counters.PeakWorkingSetSize : counters.WorkingSetSize;
 }
-
-class ResponseDirOverride {
-public:
-    explicit ResponseDirOverride(const std::wstring& directory)
-    {
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, ApiKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.Put(), nullptr);
-        DWORD type = 0, size = 0;
-        if (RegQueryValueExW(key_.Get(), L"ResponseDir", nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-            saved_.emplace(size);
-            RegQueryValueExW(key_.Get(), L"ResponseDir", nullptr, &type, saved_->data(), &size);
-            savedType_ = type;
-        }
-        RegSetValueExW(key_.Get(), L"ResponseDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(directory.c_str()),
-                       static_cast<DWORD>((directory.size() + 1) * sizeof(wchar_t)));
-    }
-    ~ResponseDirOverride()
-    {
-        if (saved_)
-            RegSetValueExW(key_.Get(), L"ResponseDir", 0, savedType_, saved_->data(), static_cast<DWORD>(saved_->size()));
-        else
-            RegDeleteValueW(key_.Get(), L"ResponseDir");
-    }
-
-private:
-    UniqueRegistryKey key_;
-    std::optional<std::vector<BYTE>> saved_;
-    DWORD savedType_ = REG_SZ;
-};
 
 }  // namespace
 
@@ -78,10 +48,10 @@ int wmain(int argc, wchar_t** argv)
     double seconds = 0;
     std::size_t before = 0, peak = 0;
     {
-        ResponseDirOverride override(directory);
+        const PinnedDirectory responses{FileLocation(TranscodeU16ToU8(std::wstring_view(directory)))};
         before = WorkingSet(false);
         const auto start = std::chrono::steady_clock::now();
-        const ComplianceResponse response = ReadResponseFile();
+        const ComplianceResponse response = ReadResponseFile(ResponseReading{responses}).response;
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         peak = WorkingSet(true);
         items = response.items.size();

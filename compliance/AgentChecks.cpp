@@ -3,11 +3,12 @@
 #include "compliance/DottedVersion.h"
 #include "compliance/Registry.h"
 #include "compliance/ResultCodes.h"
+#include "errors/WindowsError.h"
+#include "files/DirectorySecurity.h"
 #include "files/FileIOError.h"
 #include "files/FileOperations.h"
+#include "files/LocalPath.h"
 #include "text/UniqueResource.h"
-
-#include <mutex>
 
 namespace {
 
@@ -57,25 +58,43 @@ bool HaveExchangeDirectories()
     return RegistryValueExists(ApiKeyPath, L"RequestDir") && RegistryValueExists(ApiKeyPath, L"ResponseDir");
 }
 
-std::int32_t PrepareExchangeDirectory(ExchangeDirectory which)
+std::int32_t PrepareExchangeDirectory(ExchangeDirectory which, std::optional<PinnedDirectory>& opened)
 {
+    opened.reset();
     const std::optional<CopiedU8String> text =
         ReadRegistryString(ApiKeyPath, which == ExchangeDirectory::Request ? L"RequestDir" : L"ResponseDir");
     if (!text || text->Empty())
         return ComplianceResult::DirectoryValueMissing;
+    if (WhyNotAbsoluteLocalPath(*text))
+        return ComplianceResult::DirectoryUnusable;
     const FileLocation directory(*text);
     try {
-        if (directory.IsRoot())
-            return directory.Attributes() == INVALID_FILE_ATTRIBUTES ? ComplianceResult::DirectoryUnusable
-                                                                     : ComplianceResult::Success;
-        if (directory.Parent().Attributes() == INVALID_FILE_ATTRIBUTES)
+        const FileLocation parent = directory.Parent();
+        if (parent.Attributes() == INVALID_FILE_ATTRIBUTES)
             return ComplianceResult::DirectoryUnusable;
-        MakeDirectory(directory);
-    } catch (const FilePermissionError&) {
-        return ComplianceResult::DirectoryRefused;
+        if (directory.Attributes() == INVALID_FILE_ATTRIBUTES) {
+            // Held while the child is made, so that no link can take the parent's place.
+            const PinnedDirectory pinnedParent(parent);
+            ProtectedDirectorySecurity security;
+            try {
+                MakeDirectory(directory, security.Attributes());
+            } catch (const FilePermissionError&) {
+                return ComplianceResult::DirectoryRefused;
+            }
+        }
+        opened.emplace(directory);
+        if (ProcessIsElevated() && !IsTrustedOwner(OwnerSidOf(opened->Handle()), ProcessUserSid())) {
+            opened.reset();
+            return ComplianceResult::DirectoryUnusable;
+        }
     } catch (const FileIOError&) {
-        // A relative name without a parent, a path through a file, a name that exists as a
-        // file: nothing usable as a directory can be made there.
+        // A link, a file by that name, a path through a file, a directory that cannot be
+        // opened: nothing there can be worked in safely.
+        opened.reset();
+        return ComplianceResult::DirectoryUnusable;
+    } catch (const Windows::Error&) {
+        // Its owner or the process's identity could not be told.
+        opened.reset();
         return ComplianceResult::DirectoryUnusable;
     }
     return ComplianceResult::Success;

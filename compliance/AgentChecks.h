@@ -1,6 +1,9 @@
 #pragma once
 // What COMPLIANCE_Open checks of the agent before its first request.
+#include "files/PinnedDirectory.h"
+
 #include <cstdint>
+#include <optional>
 
 // True when the agent's named mutex exists (a mutex that cannot be opened counts too).
 bool IsAgentRunning();
@@ -11,8 +14,12 @@ std::int32_t CheckAgentVersion();
 bool HaveExchangeDirectories();
 
 enum class ExchangeDirectory { Request, Response };
-// Creates the directory the registry names for it, now. Success; DirectoryUnusable when
-// its parent is missing (or the value cannot name a directory at all: a file, a missing
-// drive); DirectoryRefused when creating it was refused; DirectoryValueMissing when the
-// value is empty.
-std::int32_t PrepareExchangeDirectory(ExchangeDirectory which);
+// The directory the registry names for it, read now, opened for the session in `opened`.
+// Success; DirectoryValueMissing when the value is empty; DirectoryRefused when creating
+// the directory was refused; DirectoryUnusable for everything else that stops it being
+// used: a parent that is missing; a value that is not an absolute local path; a link or
+// mount point, there or in a parent; a name that is not a directory; and, when the process
+// is elevated, a directory owned by someone who is neither SYSTEM, the Administrators,
+// TrustedInstaller nor this process's user. A missing directory is created, with a
+// protected descriptor, only inside a parent that is itself what it is named.
+std::int32_t PrepareExchangeDirectory(ExchangeDirectory which, std::optional<PinnedDirectory>& opened);

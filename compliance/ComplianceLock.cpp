@@ -1,24 +1,8 @@
 #include "compliance/ComplianceLock.h"
 
-#include "text/UniqueResource.h"
-
-namespace {
-
-// The holder lives to process exit, when a handle still held is closed.
-UniqueHandle& Holder()
+bool ComplianceLock::Acquire()
 {
-    static UniqueHandle holder;
-    return holder;
-}
-
-}  // namespace
-
-namespace ComplianceLock {
-
-bool Acquire()
-{
-    UniqueHandle& holder = Holder();
-    if (holder)
+    if (mutex_)
         return false;
     HANDLE created = CreateMutexW(nullptr, TRUE, L"Quorlan Client Compliance Lock");
     const DWORD code = GetLastError();
@@ -27,21 +11,13 @@ bool Acquire()
         return false;
     // The exclusion is the name's existence, not ownership: give ownership up, keep the handle.
     ReleaseMutex(mutex.Get());
-    holder = std::move(mutex);
+    mutex_ = std::move(mutex);
     return true;
 }
 
-bool Release()
+bool ComplianceLock::Release()
 {
-    UniqueHandle& holder = Holder();
-    if (!holder)
+    if (!mutex_)
         return false;
-    return holder.Close();
+    return mutex_.Close();
 }
-
-bool Held()
-{
-    return Holder().Valid();
-}
-
-}  // namespace ComplianceLock

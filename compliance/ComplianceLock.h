@@ -1,14 +1,17 @@
 #pragma once
 // One compliance session per Windows session namespace: the named mutex
 // "Quorlan Client Compliance Lock" is held by keeping a handle to it open.
-namespace ComplianceLock {
+#include "text/UniqueResource.h"
 
-// True when this process now holds the lock; false when it already did, or another
-// process does (no handle is kept then).
-bool Acquire();
-// True when a handle was held and is now closed.
-bool Release();
-// Whether this process holds the lock.
-bool Held();
+class ComplianceLock {
+public:
+    // True when this holder now has the lock; false when it already had it, or another
+    // holder (in this process or another) has it, in which case no handle is kept.
+    bool Acquire();
+    // True when a handle was held and is now closed.
+    bool Release();
+    bool Held() const { return mutex_.Valid(); }
 
-}  // namespace ComplianceLock
+private:
+    UniqueHandle mutex_;
+};

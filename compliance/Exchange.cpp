@@ -1,19 +1,21 @@
 #include "compliance/Exchange.h"
 
 #include "compliance/RequestFile.h"
-#include "compliance/ResponseFile.h"
 #include "compliance/ResultCodes.h"
 #include "files/Sleeper.h"
 
-std::int32_t ExchangeRequest(const ComplianceRequest& request, ComplianceResponse& response)
+std::int32_t ExchangeRequest(const ExchangePlaces& places, const ComplianceRequest& request, ReadResponse& answer)
 {
     try {
-        response.Reset(request.kind);
+        answer.file.reset();
+        answer.response.Reset(request.kind);
+        FILETIME published{};
         try {
-            WriteRequestFile(request);
+            published = WriteRequestFile(places.requests, request);
         } catch (...) {
             return ComplianceResult::RequestNotWritten;
         }
+        const ResponseReading reading{places.responses, published, places.answerSizeLimit, places.watcher};
         constexpr std::uint32_t budget = 10000;
         std::uint32_t elapsed = 0, step = 1000;
         bool taken = false;
@@ -22,19 +24,20 @@ std::int32_t ExchangeRequest(const ComplianceRequest& request, ComplianceRespons
             Pause(pause);
             elapsed += pause;
             step *= 2;
-            if (IsRequestPending())
+            if (IsRequestPending(places.requests))
                 continue;
             taken = true;
             try {
-                ComplianceResponse answer = ReadResponseFile();
+                ReadResponse read = ReadResponseFile(reading);
                 // The answer carries the request's type. Another type is a response left
                 // from an earlier exchange: ours is still to come.
-                if (answer.kind != request.kind)
+                if (read.response.kind != request.kind)
                     continue;
-                response = std::move(answer);
+                answer = std::move(read);
                 return ComplianceResult::Success;
             } catch (...) {
-                // Not there yet, or not completely written: look again after the next pause.
+                // Not there yet, not completely written, or left from before: look again
+                // after the next pause. The file is closed, so the agent can write it.
             }
         }
         return taken ? ComplianceResult::NoReadableAnswer : ComplianceResult::RequestNotTaken;

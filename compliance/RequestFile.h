@@ -2,8 +2,9 @@
 // The request document and how it reaches the agent: written to "requestTemp.xml", then
 // moved onto "request.xml", whose disappearance tells that the agent took it.
 #include "compliance/ComplianceTypes.h"
-#include "files/FileLocation.h"
+#include "files/PinnedDirectory.h"
 #include "text/LineReceiver.h"
+#include "text/Win32.h"
 
 // Writing or placing the request failed. Carries nothing.
 class VerimarkRequestIOWriteFailure {
@@ -13,13 +14,13 @@ class VerimarkRequestIOWriteFailure {
 // its children, laid out with CR LF and tabs.
 void WriteRequestDocument(const ComplianceRequest& request, LineReceiver& lines);
 
-// Writes the request completely, then puts it in place as "request.xml". A request that
-// could not be written whole is removed, never moved into place.
-void WriteRequestFile(const ComplianceRequest& request);
+// Writes the request into "requestTemp.xml", made new for it, and gives that file the name
+// "request.xml" through its own handle: what another user may have put at either name is
+// never written through. Something already at "requestTemp.xml" is removed when it is a
+// plain file with one link and refused otherwise. A request that could not be written
+// whole is deleted through its handle, never put in place. Returns the last-write time the
+// file system gave the request: an answer written before it cannot be the request's.
+FILETIME WriteRequestFile(const PinnedDirectory& requests, const ComplianceRequest& request);
 
 // Whether anything is at "request.xml" in the request directory.
-bool IsRequestPending();
-
-// "RequestDir" as a location (created if missing), empty when the value is missing or
-// empty. Cached; the registry is read again only after the key has changed.
-FileLocation RequestDirectory();
+bool IsRequestPending(const PinnedDirectory& requests);

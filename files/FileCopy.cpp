@@ -1,5 +1,8 @@
 #include "files/FileCopy.h"
 
+#include "files/FileDataSink.h"
+#include "files/FileErrorTables.h"
+#include "files/FileHandleOperations.h"
 #include "files/FileIOError.h"
 #include "files/FileOperations.h"
 #include "text/Numerals.h"
@@ -28,21 +31,36 @@ void ForceCopyFile(const FileLocation& source, const FileLocation& destination, 
     RetryFileOperation("ForceCopyFile", source, &destination, log, [&] { CopyLocation(source, destination); });
 }
 
-void ForceCopyFileIntoPlace(const FileLocation& source, const FileLocation& destination, FileRetryLog& log)
+void WriteFileIntoPlace(const FileLocation& destination, const std::function<void(DataReceiver&)>& produce,
+                        FileRetryLog& log)
 {
-    // Beside the destination, so that the final move stays on its volume; the process id
-    // keeps two copies to one destination apart.
+    if (destination.Empty())
+        throw EmptyFileLocationError();
+    // Beside the destination, so that the final rename stays on its volume; the process id
+    // keeps two writers to one destination apart.
     std::string name(destination.Text().View());
     name += ".";
     name += FormatDecimal32(GetCurrentProcessId(), 1).View();
     name += ".verimark-tmp";
     const FileLocation temporary{U8String(std::string_view(name))};
+    UniqueFile created(CreateFileW(NativePath(temporary).Begin(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+                                   nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | NoImpersonation, nullptr));
+    if (!created) {
+        const DWORD code = GetLastError();
+        ThrowHandleError(temporary, code);
+        throw FileIOError(temporary, code);
+    }
+    WindowsPlatform::FileWritingPath file;
+    file.Adopt(std::move(created), temporary);
     try {
-        ForceCopyFile(source, temporary, log);
-        ForceMoveFile(temporary, destination, log);
+        FileDataSink sink(file, 0);
+        produce(sink);
+        RetryFileOperation("ForceMoveFile", temporary, &destination, log,
+                           [&] { RenameByHandle(file.Handle(), temporary, destination, true); });
     } catch (...) {
         try {
-            MakeNonexistent(temporary);
+            DeleteByHandle(file.Handle(), temporary);
         } catch (...) {
         }
         throw;

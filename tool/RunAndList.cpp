@@ -1,7 +1,7 @@
 #include "tool/RunAndList.h"
 
 #include "compliance/ComplianceApi.h"
-#include "compliance/ResponseFile.h"
+#include "compliance/ComplianceSession.h"
 #include "errors/ExceptionPL.h"
 #include "errors/WindowsError.h"
 #include "files/FileCopy.h"
@@ -46,16 +46,16 @@ void ExportResponseFile(const _bstr_t& outputPath)
 {
     const wchar_t* wide = static_cast<const wchar_t*>(outputPath);
     const FileLocation target(TranscodeU16ToU8({wide, wide ? wide + outputPath.length() : wide}));
-    const FileLocation source = FileLocation::Child(ResponseDirectory(), "response.xml");
+    const ComplianceSession& session = ComplianceSession::Process();
     // Whatever is at the output path stays until a complete copy replaces it; a directory
     // is never replaced, and the agent's own answer (by whatever name) never touched.
     const std::uint32_t attributes = target.Attributes();
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         throw ExceptionPL(U8String("it is a directory"));
-    if (SameFile(target, source))
+    if (const std::optional<FileLocation> answer = session.ResponseLocation(); answer && SameFile(target, *answer))
         throw ExceptionPL(U8String("it is the agent's response document itself"));
     SilentFileRetryLog log;
-    ForceCopyFileIntoPlace(source, target, log);
+    WriteFileIntoPlace(target, [&](DataReceiver& sink) { session.CopyResponse(sink); }, log);
 }
 
 std::int32_t RunAndList(_bstr_t url, _bstr_t document, std::int32_t flags, bool exportResponse, _bstr_t outputPath)

@@ -12,5 +12,5 @@ inline constexpr std::int32_t RunExportFailed = -2;  // the response could not b
 
 std::int32_t RunAndList(_bstr_t url, _bstr_t document, std::int32_t flags, bool exportResponse, _bstr_t outputPath);
 
-// Copies the agent's last response document to outputPath, byte for byte.
+// Copies the answer the session's results were read from to outputPath, byte for byte.
 void ExportResponseFile(const _bstr_t& outputPath);

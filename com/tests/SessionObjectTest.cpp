@@ -3,7 +3,7 @@
 // and apartments calling at once each see a whole session or none.
 #include "com/Module.h"
 #include "com/SessionObject.h"
-#include "compliance/ComplianceLock.h"
+#include "compliance/ComplianceSession.h"
 #include "compliance/tests/MachineState.h"
 #include "text/ComResource.h"
 #include "text/tests/FailingAllocator.h"
@@ -62,7 +62,7 @@ TEST_F(Objects, OpenChecksItsOutPointerFirstAndAFailedAllocationIsEOutOfMemory)
     auto session = Make<CSession, ISession>();
     EXPECT_EQ(session.Get()->Open(url, document, 0, nullptr), E_POINTER);
     EXPECT_FALSE(PendingRequest());
-    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
     // Once through, so that what is set up once per process is there before counting.
     ASSERT_EQ(Open(session.Get(), agent), 0);
     ASSERT_EQ(Close(session.Get(), agent), 0);
@@ -85,7 +85,7 @@ TEST_F(Objects, OpenChecksItsOutPointerFirstAndAFailedAllocationIsEOutOfMemory)
             EXPECT_TRUE(result == -16 || result == -17) << result;
         else
             EXPECT_EQ(hr, E_OUTOFMEMORY);
-        EXPECT_FALSE(ComplianceLock::Held());
+        EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
         EXPECT_EQ(live, before);
         DeleteFileW(Wide(requestFile_).c_str());  // a request the failure left for nobody
     }
@@ -180,7 +180,7 @@ TEST_F(Objects, ApartmentsCallingAtOnceSeeAWholeSessionOrNone)
     for (std::thread& thread : threads)
         thread.join();
     EXPECT_EQ(wrong.load(), 0);
-    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
     EXPECT_EQ(Module::LockCount(), 0);
 }
 

@@ -1,8 +1,11 @@
+// The request and response files as the core touches them: through handles, never through
+// a link another user left at their names.
 #include "compliance/Registry.h"
 #include "compliance/RequestFile.h"
 #include "compliance/ResponseFile.h"
 #include "compliance/tests/MachineState.h"
 #include "files/FileIOError.h"
+#include "files/tests/Links.h"
 #include "text/Numerals.h"
 
 #include <gtest/gtest.h>
@@ -11,19 +14,33 @@
 
 namespace {
 
+const char* const closeRequest = "<?xml version=\"1.0\"?>\r\n<TVKVerimarkRequest Version=\"1.0\">\r\n"
+                                 "\t<RequestType>Close</RequestType>\r\n</TVKVerimarkRequest>";
+
+ComplianceRequest Request(ComplianceRequestType kind)
+{
+    ComplianceRequest request;
+    request.kind = kind;
+    return request;
+}
+
 class ExchangeFiles : public AgentEnvironment {
+protected:
+    ReadResponse Read(std::uint64_t limit = AnswerSizeLimit, FILETIME notBefore = {})
+    {
+        const PinnedDirectory responses(responseDir_);
+        return ReadResponseFile({responses, notBefore, limit, nullptr});
+    }
 };
 
 TEST_F(ExchangeFiles, NewRequestReplacesAWaitingOne)
 {
     WriteRaw(requestFile_, "<old/>");
     SetAttributesOf(requestFile_, FILE_ATTRIBUTE_READONLY);
-    ComplianceRequest request;
-    request.kind = ComplianceRequestType::Close;
-    WriteRequestFile(request);
-    EXPECT_EQ(*PendingRequest(), "<?xml version=\"1.0\"?>\r\n<TVKVerimarkRequest Version=\"1.0\">\r\n"
-                                 "\t<RequestType>Close</RequestType>\r\n</TVKVerimarkRequest>");
-    EXPECT_TRUE(IsRequestPending());
+    const PinnedDirectory requests(requestDir_);
+    WriteRequestFile(requests, Request(ComplianceRequestType::Close));
+    EXPECT_EQ(*PendingRequest(), closeRequest);
+    EXPECT_TRUE(IsRequestPending(requests));
     EXPECT_EQ(FileLocation::Child(requestDir_, "requestTemp.xml").Attributes(), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -42,11 +59,47 @@ TEST_F(ExchangeFiles, RequestPutInPlaceAtTheFurtherTryIsWritten)
         DeleteFileW(Wide(inside).c_str());
         RemoveDirectoryW(Wide(requestFile_).c_str());
     });
-    ComplianceRequest request;
-    request.kind = ComplianceRequestType::Progress;
-    EXPECT_NO_THROW(WriteRequestFile(request));
+    const PinnedDirectory requests(requestDir_);
+    EXPECT_NO_THROW(WriteRequestFile(requests, Request(ComplianceRequestType::Progress)));
     EXPECT_EQ(clock.pauses.size(), 9u);
     EXPECT_NE(PendingRequest()->find("<RequestType>Progress</RequestType>"), std::string::npos);
+}
+
+// Another user's link at either name: the request is never written through it, and what
+// it points to stays as it was. At the temporary name the link is refused and left alone;
+// at "request.xml" the new request takes the name from it.
+TEST_F(ExchangeFiles, LinksAtTheRequestNamesNeverReachTheirTarget)
+{
+    const FileLocation victim = scratch_ / "victim.ini";
+    const FileLocation temp = FileLocation::Child(requestDir_, "requestTemp.xml");
+    const struct {
+        const char* what;
+        FileLocation at;
+        bool symbolic;
+    } cases[] = {
+        {"a hard link at requestTemp.xml", temp, false},
+        {"a symbolic link at requestTemp.xml", temp, true},
+        {"a hard link at request.xml", requestFile_, false},
+        {"a symbolic link at request.xml", requestFile_, true},
+    };
+    const PinnedDirectory requests(requestDir_);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteRaw(victim, "[policy]\r\nkeep=1\r\n");
+        c.symbolic ? MakeSymbolicLink(c.at, victim) : MakeHardLink(c.at, victim);
+        if (c.at.Text() == temp.Text()) {
+            EXPECT_THROW(WriteRequestFile(requests, Request(ComplianceRequestType::Close)), VerimarkRequestIOWriteFailure);
+            EXPECT_FALSE(PendingRequest());
+            EXPECT_NE(c.at.Attributes(), INVALID_FILE_ATTRIBUTES);  // left alone
+        } else {
+            WriteRequestFile(requests, Request(ComplianceRequestType::Close));
+            EXPECT_EQ(*PendingRequest(), closeRequest);
+        }
+        EXPECT_EQ(ReadWholeFile(victim), "[policy]\r\nkeep=1\r\n");
+        c.symbolic ? RemoveSymbolicLink(c.at) : (void)DeleteFileW(Wide(c.at).c_str());
+        DeleteFileW(Wide(requestFile_).c_str());
+        DeleteFileW(Wide(victim).c_str());
+    }
 }
 
 TEST_F(ExchangeFiles, LargeResponseStreamsThroughTheReader)
@@ -60,7 +113,7 @@ TEST_F(ExchangeFiles, LargeResponseStreamsThroughTheReader)
         body += "&gt;</Comment>\r\n\t</ResponseItem>\r\n";
     }
     Answer(ProgressResponse(1, body));
-    const ComplianceResponse response = ReadResponseFile();
+    const ComplianceResponse response = Read().response;
     ASSERT_EQ(response.items.size(), 100000u);
     EXPECT_EQ(response.items[0].designator.StringView(), "item-0");
     EXPECT_EQ(response.items[99999].designator.StringView(), "item-99999");
@@ -71,20 +124,69 @@ TEST_F(ExchangeFiles, LargeResponseStreamsThroughTheReader)
 
 TEST_F(ExchangeFiles, ReadFailuresByKind)
 {
-    EXPECT_THROW(ReadResponseFile(), FileNotFoundError);
+    EXPECT_THROW(Read(), FileNotFoundError);
     const std::string whole = ProgressResponse(3);
     Answer(whole.substr(0, whole.size() - 5));
-    EXPECT_THROW(ReadResponseFile(), VerimarkResponseReadFailure);
+    EXPECT_THROW(Read(), VerimarkResponseReadFailure);
     Answer("");
-    EXPECT_THROW(ReadResponseFile(), VerimarkResponseReadFailure);
+    EXPECT_THROW(Read(), VerimarkResponseReadFailure);
     Answer("<Other><ResponseType>Progress</ResponseType></Other>");
-    EXPECT_THROW(ReadResponseFile(), VerimarkResponseBadDocumentType);
+    EXPECT_THROW(Read(), VerimarkResponseBadDocumentType);
     Answer("<TVKVerimarkResponse><ResponseType>progress</ResponseType></TVKVerimarkResponse>");
-    EXPECT_THROW(ReadResponseFile(), VerimarkResponseTypeFailure);
+    EXPECT_THROW(Read(), VerimarkResponseTypeFailure);
     Answer(ProgressResponse(3, "<ResponseProgressPercent> 50</ResponseProgressPercent>"));
-    EXPECT_THROW(ReadResponseFile(), NotANumeral);
-    registry_.Remove(ApiKeyPath, L"ResponseDir");
-    EXPECT_THROW(ReadResponseFile(), EmptyFileLocationError);
+    EXPECT_THROW(Read(), NotANumeral);
+
+    // Another name for the answer, or the answer under another name: not the agent's.
+    Answer(whole);
+    const FileLocation second = scratch_ / "second-name.xml";
+    MakeHardLink(second, responseFile_);
+    EXPECT_THROW(Read(), LinkedFileError);
+    ASSERT_TRUE(DeleteFileW(Wide(responseFile_).c_str()));
+    MakeSymbolicLink(responseFile_, second);
+    EXPECT_THROW(Read(), LinkedFileError);
+}
+
+// An answer larger than the limit is refused from its size alone, before a byte of it is
+// read: the figures travel with the refusal. The largest one is a sparse file here.
+TEST_F(ExchangeFiles, OversizedAnswersAreRefusedUnread)
+{
+    const std::string answer = ProgressResponse(1);
+    Answer(answer);
+    EXPECT_EQ(Read(answer.size()).response.progressState, 1);
+    try {
+        Read(answer.size() - 1);
+        ADD_FAILURE() << "read";
+    } catch (const VerimarkResponseTooLarge& e) {
+        EXPECT_EQ(e.size, answer.size());
+        EXPECT_EQ(e.limit, answer.size() - 1);
+    }
+    {
+        const UniqueFile file(CreateFileW(Wide(responseFile_).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        LARGE_INTEGER end;
+        end.QuadPart = static_cast<LONGLONG>(AnswerSizeLimit + 1);
+        ASSERT_TRUE(SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get()));
+    }
+    try {
+        Read();
+        ADD_FAILURE() << "read";
+    } catch (const VerimarkResponseTooLarge& e) {
+        EXPECT_EQ(e.size, AnswerSizeLimit + 1);
+        EXPECT_EQ(e.limit, sizeof(void*) == 8 ? 1073741824u : 536870912u);
+    }
+}
+
+TEST_F(ExchangeFiles, AnAnswerWrittenBeforeTheRequestIsStale)
+{
+    Answer(ProgressResponse(1));
+    const UniqueFile file(
+        CreateFileW(Wide(responseFile_).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    FILETIME written{};
+    ASSERT_TRUE(GetFileTime(file.Get(), nullptr, nullptr, &written));
+    ULARGE_INTEGER later{{written.dwLowDateTime, written.dwHighDateTime}};
+    later.QuadPart += 1;  // 100 ns after the answer's last write
+    EXPECT_THROW(Read(AnswerSizeLimit, {later.LowPart, later.HighPart}), VerimarkResponseStale);
+    EXPECT_EQ(Read(AnswerSizeLimit, written).response.progressState, 1);  // the same moment is not before
 }
 
 }  // namespace

@@ -2,9 +2,7 @@
 // goes away. Each ends with the documented code, the session state of the state table,
 // the lock released when the session closes, and no handle left open.
 #include "compliance/ComplianceApi.h"
-#include "compliance/ComplianceLock.h"
-#include "compliance/Registry.h"
-#include "compliance/RequestFile.h"
+#include "compliance/ComplianceSession.h"
 #include "compliance/ResponseFile.h"
 #include "compliance/tests/MachineState.h"
 
@@ -27,7 +25,6 @@ protected:
     void SetUp() override
     {
         AgentEnvironment::SetUp();
-        RequestDirectory();  // the process-wide watch is set up once, before handles are counted
         handles_ = HandleCount();
     }
     void ExpectNoHandleLeft() { EXPECT_EQ(HandleCount(), handles_); }
@@ -59,6 +56,15 @@ public:
         if (auto change = std::exchange(afterWindow, nullptr))
             change(bytesRead);
     }
+};
+
+// Puts a watcher in the process's session's reads for its own lifetime.
+class Watching {
+public:
+    explicit Watching(ResponseReadWatcher& watcher) { ComplianceSession::Process().TestSeams().readWatcher = &watcher; }
+    Watching(const Watching&) = delete;
+    Watching& operator=(const Watching&) = delete;
+    ~Watching() { ComplianceSession::Process().TestSeams().readWatcher = nullptr; }
 };
 
 // A progress answer of many items: several windows of the reader.
@@ -93,46 +99,27 @@ TEST_F(FaultInjection, AnswerMissingWhenTheRequestIsTakenThenGrowing)
     ExpectNoHandleLeft();
 }
 
-TEST_F(FaultInjection, RequestDirectoryReplacedByAFile)
+// The directories are held from Open to Close: one cannot be replaced by a file (or a
+// link) mid-session; once the session is closed it can.
+TEST_F(FaultInjection, RequestDirectoryCannotBeReplacedMidSession)
 {
     ScriptedAgent agent;
     Open(agent);
-    ASSERT_TRUE(RemoveDirectoryW(Wide(requestDir_).c_str()));
-    WriteRaw(requestDir_, "not a directory");
+    EXPECT_FALSE(RemoveDirectoryW(Wide(requestDir_).c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     std::int32_t percent = 0, error = 0;
-    EXPECT_EQ(COMPLIANCE_Progress(percent, error), 2);
-    EXPECT_EQ(error, -17);
-    EXPECT_TRUE(ComplianceLock::Held());  // a failed Progress leaves the session open
-    EXPECT_EQ(COMPLIANCE_Close(), -17);
-    EXPECT_FALSE(ComplianceLock::Held());
-    ExpectNoHandleLeft();
-}
-
-TEST_F(FaultInjection, RegistryKeyDeletedWhileWatchedThenBack)
-{
-    ScriptedAgent agent;
-    Open(agent);
-    ASSERT_EQ(RegDeleteTreeW(HKEY_LOCAL_MACHINE, ApiKeyPath), ERROR_SUCCESS);
-    std::int32_t percent = 0, error = 0;
-    EXPECT_EQ(COMPLIANCE_Progress(percent, error), 2);
-    // Windows reports the deleted key to the watch (-17: the directory is gone with it);
-    // Wine does not, and the cached directory is still used, where nobody answers (-3).
-    EXPECT_TRUE(error == -17 || error == -3) << error;
-    DeleteFileW(Wide(requestFile_).c_str());
-    // The values come back: the directory is found again without a new process.
-    registry_.SetString(ApiKeyPath, L"RequestDir", Wide(requestDir_));
-    registry_.SetString(ApiKeyPath, L"ResponseDir", Wide(responseDir_));
     agent.Next([this] {
         TakeRequest();
-        Answer(ProgressResponse(1));
+        Answer(ProgressResponse(3));
     });
-    EXPECT_EQ(COMPLIANCE_Progress(percent, error), 1);
+    EXPECT_EQ(COMPLIANCE_Progress(percent, error), 3);
     agent.Next([this] {
         TakeRequest();
         Answer(ResponseDocument("Close"));
     });
     EXPECT_EQ(COMPLIANCE_Close(), 0);
-    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_TRUE(RemoveDirectoryW(Wide(requestDir_).c_str()));
+    ExpectNoHandleLeft();
 }
 
 TEST_F(FaultInjection, AgentGoneMidSession)
@@ -144,7 +131,7 @@ TEST_F(FaultInjection, AgentGoneMidSession)
     EXPECT_EQ(COMPLIANCE_Progress(percent, error), 2);
     EXPECT_EQ(error, -3);
     EXPECT_EQ(COMPLIANCE_Close(), -3);
-    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
     ASSERT_TRUE(DeleteFileW(Wide(requestFile_).c_str()));
     EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -2);
     ExpectNoHandleLeft();
@@ -155,7 +142,7 @@ TEST_F(FaultInjection, AnswerVanishesBetweenTheCheckAndTheOpen)
     ScriptedAgent agent;
     Open(agent);
     ResponseChanger changer;
-    const ScopedResponseReadWatcher watching(changer);
+    const Watching watching(changer);
     std::int32_t percent = 0, error = 0;
 
     // The request is taken and answered, and the answer is gone when the reader opens it;
@@ -177,13 +164,13 @@ TEST_F(FaultInjection, AnswerVanishesBetweenTheCheckAndTheOpen)
     });
     EXPECT_EQ(COMPLIANCE_Progress(percent, error), 2);
     EXPECT_EQ(error, -7);
-    EXPECT_TRUE(ComplianceLock::Held());
+    EXPECT_TRUE(ComplianceSession::Process().HoldsLock());
     agent.Next([this] {
         TakeRequest();
         Answer(ResponseDocument("Close"));
     });
     EXPECT_EQ(COMPLIANCE_Close(), 0);
-    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
     ExpectNoHandleLeft();
 }
 
@@ -217,7 +204,7 @@ TEST_F(FaultInjection, AnswerStillBeingWrittenIsReadOnlyWhenTheWriterIsDone)
     // read is refused, and the reader sees the document it opened, whole.
     const std::string complete = LargeProgressAnswer(1, 2000);
     ResponseChanger changer;
-    const ScopedResponseReadWatcher watching(changer);
+    const Watching watching(changer);
     DWORD refused = 0;
     changer.afterWindow = [&](std::uint64_t bytesRead) {
         EXPECT_LT(bytesRead, complete.size());

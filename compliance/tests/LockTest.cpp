@@ -1,6 +1,6 @@
 #include "compliance/ComplianceApi.h"
 #include "compliance/ComplianceLock.h"
-#include "compliance/RequestFile.h"
+#include "compliance/ComplianceSession.h"
 #include "compliance/tests/MachineState.h"
 
 #include <gtest/gtest.h>
@@ -54,13 +54,17 @@ DWORD HandleCount()
 
 TEST(ComplianceLock, SecondAcquireInTheSameProcessFails)
 {
-    ASSERT_TRUE(ComplianceLock::Acquire());
-    EXPECT_FALSE(ComplianceLock::Acquire());
-    EXPECT_TRUE(ComplianceLock::Held());
-    EXPECT_TRUE(ComplianceLock::Release());
-    EXPECT_FALSE(ComplianceLock::Release());
-    EXPECT_TRUE(ComplianceLock::Acquire());
-    EXPECT_TRUE(ComplianceLock::Release());
+    ComplianceLock lock, second;
+    ASSERT_TRUE(lock.Acquire());
+    EXPECT_FALSE(lock.Acquire());
+    EXPECT_TRUE(lock.Held());
+    // Another holder in this process is refused as another process would be, and keeps nothing.
+    EXPECT_FALSE(second.Acquire());
+    EXPECT_FALSE(second.Held());
+    EXPECT_TRUE(lock.Release());
+    EXPECT_FALSE(lock.Release());
+    EXPECT_TRUE(lock.Acquire());
+    EXPECT_TRUE(lock.Release());
 }
 
 class LockHeldElsewhere : public AgentEnvironment {
@@ -70,10 +74,11 @@ TEST_F(LockHeldElsewhere, OpenGetsMinusSixAndKeepsNoHandle)
 {
     OtherProcessHolding other(L"Quorlan Client Compliance Lock");
     const DWORD before = HandleCount();
-    EXPECT_FALSE(ComplianceLock::Acquire());
+    ComplianceLock lock;
+    EXPECT_FALSE(lock.Acquire());
     EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -6);
     EXPECT_EQ(HandleCount(), before);
-    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
     EXPECT_FALSE(PendingRequest());
 }
 
@@ -86,16 +91,15 @@ TEST_F(LockHeldElsewhere, AgentProcessExitingMidSession)
         TakeRequest();
         Answer(ResponseDocument("Open"));
     });
-    RequestDirectory();  // the process-wide watch is set up once, before handles are counted
     const DWORD before = HandleCount();
     EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), 0);  // a mutex in another process counts as running
     agent.reset();                                 // the agent's process ends: nobody takes requests now
     std::int32_t percent = 0, error = 0;
     EXPECT_EQ(COMPLIANCE_Progress(percent, error), 2);
     EXPECT_EQ(error, -3);
-    EXPECT_TRUE(ComplianceLock::Held());
+    EXPECT_TRUE(ComplianceSession::Process().HoldsLock());
     EXPECT_EQ(COMPLIANCE_Close(), -3);
-    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
     EXPECT_EQ(HandleCount(), before);
     ASSERT_TRUE(DeleteFileW(Wide(requestFile_).c_str()));
     EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -2);

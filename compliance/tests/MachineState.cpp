@@ -1,7 +1,7 @@
 #include "compliance/tests/MachineState.h"
 
 #include "compliance/ComplianceApi.h"
-#include "compliance/ComplianceLock.h"
+#include "compliance/ComplianceSession.h"
 #include "compliance/Registry.h"
 #include "text/Transcoding.h"
 
@@ -119,7 +119,7 @@ void AgentEnvironment::SetUp()
     ASSERT_TRUE(CreateDirectoryW(Wide(responseDir_).c_str(), nullptr));
     agentMutex_.Reset(CreateMutexW(nullptr, FALSE, L"Global\\One Quorlan TVKClient At A Time"));
     ASSERT_TRUE(agentMutex_);
-    ASSERT_FALSE(ComplianceLock::Held());
+    ASSERT_FALSE(ComplianceSession::Process().HoldsLock());
 }
 
 void AgentEnvironment::TearDown()
@@ -128,7 +128,7 @@ void AgentEnvironment::TearDown()
     // agent will not answer: wait in virtual time.
     ScriptedAgent silent;
     COMPLIANCE_Close();
-    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
 }
 
 std::optional<std::string> AgentEnvironment::PendingRequest() const

@@ -1,16 +1,32 @@
 #include "compliance/ComplianceApi.h"
-#include "compliance/ComplianceLock.h"
+#include "compliance/ComplianceSession.h"
 #include "compliance/Registry.h"
 #include "compliance/tests/MachineState.h"
+#include "files/tests/Links.h"
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
 namespace {
 
 using Pauses = std::vector<std::uint32_t>;
+
+std::set<std::wstring> Names(const FileLocation& directory)
+{
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    const UniqueFind find(FindFirstFileW((Wide(directory) + L"\\*").c_str(), &data));
+    if (!find)
+        return names;
+    do {
+        if (data.cFileName != std::wstring(L".") && data.cFileName != std::wstring(L".."))
+            names.insert(data.cFileName);
+    } while (FindNextFileW(find.Get(), &data));
+    return names;
+}
 const Pauses fullWait{1000, 2000, 4000, 3000};
 
 class Session : public AgentEnvironment {
@@ -62,7 +78,7 @@ TEST_F(Session, WholeSessionFromOpenToClose)
     });
     ASSERT_EQ(COMPLIANCE_Open(L"http://server:52311/cgi-bin/bfgather.exe/actionsite", L"Patch Baseline", 5), 0);
     EXPECT_EQ(agent.pauses, Pauses{1000});
-    EXPECT_TRUE(ComplianceLock::Held());
+    EXPECT_TRUE(ComplianceSession::Process().HoldsLock());
     EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -15);
 
     std::int32_t percent = -1, error = 0;
@@ -104,7 +120,7 @@ TEST_F(Session, WholeSessionFromOpenToClose)
         Answer(ResponseDocument("Close"));
     });
     EXPECT_EQ(COMPLIANCE_Close(), 0);
-    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
     EXPECT_EQ(COMPLIANCE_ResultCount(), -8);
 }
 
@@ -124,7 +140,7 @@ TEST_F(Session, AgentChecksInOrder)
     agentMutex_.Reset(CreateMutexW(nullptr, FALSE, L"Global\\One Quorlan TVKClient At A Time"));
     registry_.Remove(ApiKeyPath, L"ResponseDir");
     EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -4);
-    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
     EXPECT_FALSE(PendingRequest());
 }
 
@@ -160,32 +176,165 @@ TEST_F(Session, DirectoriesAreCreatedWhenTheirParentExists)
     EXPECT_TRUE(fresh.IsDirectory());
 }
 
+// Every value that cannot be worked in safely is -23 (-4 when empty), creates nothing,
+// writes nothing, and leaves the session closed.
 TEST_F(Session, UnusableDirectoryValuesCloseTheSession)
 {
-    registry_.SetString(ApiKeyPath, L"ResponseDir", Wide(scratch_ / "missing\\responses"));
-    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -23);
-    EXPECT_EQ((scratch_ / "missing").Attributes(), INVALID_FILE_ATTRIBUTES);
     const FileLocation file = scratch_ / "a-file";
     WriteRaw(file, "x");
-    registry_.SetString(ApiKeyPath, L"ResponseDir", Wide(file));
-    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -23);
-    registry_.SetString(ApiKeyPath, L"ResponseDir", L"");
-    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -4);
-    registry_.SetString(ApiKeyPath, L"ResponseDir", L"relative");
-    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -23);
-    EXPECT_FALSE(ComplianceLock::Held());
+    const std::wstring scratch = Wide(scratch_.Root());
+    const struct {
+        const char* what;
+        std::wstring value;
+        std::int32_t code;
+    } cases[] = {
+        {"a missing parent", scratch + L"\\missing\\responses", -23},
+        {"a file", Wide(file), -23},
+        {"empty", L"", -4},
+        {"relative", L"relative", -23},
+        {"relative to a drive", L"C:responses", -23},
+        {"rooted without a drive", L"\\responses", -23},
+        {"through ..", scratch + L"\\responses\\..\\elsewhere", -23},
+        {"through .", scratch + L"\\.\\elsewhere", -23},
+        {"a device path", L"\\\\.\\" + scratch, -23},
+        {"the object root", L"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume1\\x", -23},
+        {"a volume name", L"\\\\?\\Volume{01234567-89ab-cdef-0123-456789abcdef}\\x", -23},
+        {"UNC", L"\\\\server\\share\\responses", -23},
+        {"UNC in the extended form", L"\\\\?\\UNC\\server\\share\\responses", -23},
+        {"a device name", scratch + L"\\NUL", -23},
+        {"a stream", scratch + L"\\responses:stream", -23},
+        {"a trailing dot", scratch + L"\\elsewhere.", -23},
+        {"a drive's root", L"C:\\", -23},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        registry_.SetString(ApiKeyPath, L"ResponseDir", c.value);
+        EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), c.code);
+        EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
+        EXPECT_FALSE(PendingRequest());
+    }
+    EXPECT_EQ((scratch_ / "missing").Attributes(), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ((scratch_ / "elsewhere").Attributes(), INVALID_FILE_ATTRIBUTES);
+    // The extended form of a drive path is an absolute local path like any other.
+    registry_.SetString(ApiKeyPath, L"ResponseDir", L"\\\\?\\" + Wide(responseDir_));
+    ScriptedAgent agent;
+    agent.Then([this] {
+        TakeRequest();
+        Answer(ResponseDocument("Open"));
+    });
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), 0);
+    agent.Then([this] {
+        TakeRequest();
+        Answer(ResponseDocument("Close"));
+    });
+    EXPECT_EQ(COMPLIANCE_Close(), 0);
     // Refused permission to create: a read-only file system.
     registry_.SetString(ApiKeyPath, L"ResponseDir", L"Z:\\proc\\verimark-responses");
     const std::int32_t refused = COMPLIANCE_Open(L"u", L"d", 0);
     EXPECT_TRUE(refused == -25 || refused == -23) << refused;
-    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
+}
+
+// A directory link, as the directory or in a parent, would send the session's files where
+// its owner likes. Open refuses it and writes nothing, neither the request nor a directory
+// it would have created.
+TEST_F(Session, DirectoryLinksAreRefused)
+{
+    const FileLocation empty = scratch_ / "empty-target", full = scratch_ / "full-target";
+    ASSERT_TRUE(CreateDirectoryW(Wide(empty).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Wide(full).c_str(), nullptr));
+    WriteRaw(FileLocation::Child(full, "boot.ini"), "kept");
+    ASSERT_TRUE(CreateDirectoryW(Wide(FileLocation::Child(full, "requests")).c_str(), nullptr));
+    const FileLocation toEmpty = scratch_ / "link-to-empty", toFull = scratch_ / "link-to-full";
+    MakeSymbolicLink(toEmpty, empty);
+    MakeSymbolicLink(toFull, full);
+    const struct {
+        const char* what;
+        FileLocation requests;
+    } cases[] = {
+        {"a link to an empty folder", toEmpty},
+        {"a link to a folder holding files", toFull},
+        {"an existing folder through a linked parent", FileLocation::Child(toFull, "requests")},
+        {"a missing folder through a linked parent", FileLocation::Child(toEmpty, "requests")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        registry_.SetString(ApiKeyPath, L"RequestDir", Wide(c.requests));
+        EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -23);
+        EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
+        EXPECT_EQ(Names(empty), std::set<std::wstring>{});
+        EXPECT_EQ(Names(full), (std::set<std::wstring>{L"boot.ini", L"requests"}));
+        EXPECT_EQ(Names(FileLocation::Child(full, "requests")), std::set<std::wstring>{});
+    }
+}
+
+// An answer of the right type that was last written before the request cannot answer it:
+// one left from before, or one a user froze by making it read-only. The wait ends with -7.
+TEST_F(Session, AnswerOlderThanTheRequestIsNotTaken)
+{
+    Answer(ResponseDocument("Open"));
+    const UniqueFile file(
+        CreateFileW(Wide(responseFile_).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER hourAgo{{now.dwLowDateTime, now.dwHighDateTime}};
+    hourAgo.QuadPart -= 36000000000ull;
+    const FILETIME old{hourAgo.LowPart, hourAgo.HighPart};
+    ASSERT_TRUE(SetFileTime(file.Get(), nullptr, nullptr, &old));
+    SetAttributesOf(responseFile_, FILE_ATTRIBUTE_READONLY);
+    ScriptedAgent agent;
+    agent.Then([this] { TakeRequest(); });
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -7);
+    EXPECT_EQ(agent.pauses, fullWait);
+}
+
+TEST_F(Session, AnswerWithASecondNameIsNotTaken)
+{
+    ScriptedAgent agent;
+    agent.Then([this] {
+        TakeRequest();
+        Answer(ResponseDocument("Open"));
+        ASSERT_TRUE(CreateHardLinkW(Wide(scratch_ / "elsewhere.xml").c_str(), Wide(responseFile_).c_str(), nullptr));
+    });
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -7);
+}
+
+// The directories are read, checked and opened once, at Open, and held until Close: a
+// change of the registry values mid-session changes nothing, and the directories can be
+// neither removed nor renamed meanwhile. The next Open reads the values again.
+TEST_F(Session, DirectoriesAreTheSessionsFromOpenToClose)
+{
+    ScriptedAgent agent;
+    OpenSession(agent);
+    ASSERT_EQ(RegDeleteTreeW(HKEY_LOCAL_MACHINE, ApiKeyPath), ERROR_SUCCESS);
+    EXPECT_FALSE(RemoveDirectoryW(Wide(requestDir_).c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_FALSE(MoveFileExW(Wide(responseDir_).c_str(), Wide(scratch_ / "moved").c_str(), 0));
+    std::int32_t percent = 0, error = 0;
+    EXPECT_EQ(Progress(agent, ProgressResponse(1), percent, error), 1);
+    agent.Then([this] {
+        TakeRequest();
+        Answer(ResponseDocument("Close"));
+    });
+    EXPECT_EQ(COMPLIANCE_Close(), 0);
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -4);
+    // Back, in the other registry view only: found there at the next Open.
+    otherView_.SetString(ApiKeyPath, L"RequestDir", Wide(requestDir_));
+    otherView_.SetString(ApiKeyPath, L"ResponseDir", Wide(responseDir_));
+    OpenSession(agent);
+    agent.Then([this] {
+        TakeRequest();
+        Answer(ResponseDocument("Close"));
+    });
+    EXPECT_EQ(COMPLIANCE_Close(), 0);
+    EXPECT_TRUE(RemoveDirectoryW(Wide(requestDir_).c_str()));  // let go at Close
 }
 
 TEST_F(Session, UrlThatIsNotValidUtf16IsRefused)
 {
     const wchar_t broken[] = {L'h', 0xD800, L'x', 0};
     EXPECT_EQ(COMPLIANCE_Open(broken, L"d", 0), -17);
-    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
     EXPECT_FALSE(PendingRequest());
 }
 
@@ -194,7 +343,7 @@ TEST_F(Session, WaitingRequestBlocksOpen)
     WriteRaw(requestFile_, "<old/>");
     EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -5);
     EXPECT_EQ(*PendingRequest(), "<old/>");
-    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
 }
 
 TEST_F(Session, RequestNeverTakenCostsTheWholeWaitAndStays)
@@ -203,7 +352,7 @@ TEST_F(Session, RequestNeverTakenCostsTheWholeWaitAndStays)
     EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -3);
     EXPECT_EQ(agent.pauses, fullWait);
     EXPECT_TRUE(PendingRequest());
-    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
     EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -5);
 }
 
@@ -213,7 +362,7 @@ TEST_F(Session, TakenButNeverAnswered)
     agent.Then([this] { TakeRequest(); });
     EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -7);
     EXPECT_EQ(agent.pauses, fullWait);
-    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
 }
 
 TEST_F(Session, HalfWrittenAnswerIsReadAgainAfterTheNextPause)
@@ -251,7 +400,7 @@ TEST_F(Session, StaleAnswerOnlyIsTakenButNotAnswered)
     std::int32_t percent = 0, error = 0;
     EXPECT_EQ(COMPLIANCE_Progress(percent, error), 2);
     EXPECT_EQ(error, -7);
-    EXPECT_TRUE(ComplianceLock::Held());  // a failed Progress leaves the session open
+    EXPECT_TRUE(ComplianceSession::Process().HoldsLock());  // a failed Progress leaves the session open
     EXPECT_EQ(COMPLIANCE_ResultCount(), -8);
 }
 
@@ -298,7 +447,7 @@ TEST_F(Session, CloseWithoutAnAnswerStillCloses)
     ScriptedAgent agent;
     OpenSession(agent);
     EXPECT_EQ(COMPLIANCE_Close(), -3);
-    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
     EXPECT_EQ(COMPLIANCE_Close(), -6);
 }
 
@@ -311,7 +460,7 @@ TEST_F(Session, RequestThatCannotBeWrittenIsNeverPutInPlace)
     ScriptedAgent agent;
     EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -17);
     EXPECT_FALSE(PendingRequest());
-    EXPECT_FALSE(ComplianceLock::Held());
+    EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
 }
 
 }  // namespace

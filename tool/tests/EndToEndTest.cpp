@@ -80,8 +80,7 @@ TEST_F(EndToEnd, CompleteSessionListsEveryItem)
         << run.out;
     EXPECT_TRUE(std::regex_search(run.out, std::regex("Eval Time \\(\xB5s\\): [0-9]+\r\n")));
     EXPECT_NE(agent->Output().find("took Close request"), std::string::npos);
-    EXPECT_TRUE(ComplianceLock::Acquire());  // the tool let go of the lock
-    ComplianceLock::Release();
+    EXPECT_TRUE(ComplianceLock().Acquire());  // the tool let go of the lock
 }
 
 // An agent of the other bitness: its values are in the other registry view only.
@@ -129,8 +128,7 @@ TEST_F(EndToEnd, ExportIntoAMissingFolderIsReportedAndTheLockReleased)
         << run.err;
     EXPECT_EQ(Count(run.err, "\n"), 1u);
     EXPECT_NE(run.out.find("COMPLIANCE_ResultCount is 8"), std::string::npos);
-    EXPECT_TRUE(ComplianceLock::Acquire());
-    ComplianceLock::Release();
+    EXPECT_TRUE(ComplianceLock().Acquire());
 }
 
 TEST_F(EndToEnd, OpenFailuresPrintTheirCode)
@@ -153,9 +151,11 @@ TEST_F(EndToEnd, OpenFailuresPrintTheirCode)
     EXPECT_EQ(RunTool({L"-c", url, L"doc"}).out, "COMPLIANCE_Open returned error: -5\r\n");
     ASSERT_TRUE(DeleteFileW(Wide(requestFile_).c_str()));
 
-    ASSERT_TRUE(ComplianceLock::Acquire());  // this test process is "another process"
-    EXPECT_EQ(RunTool({L"-c", url, L"doc"}).out, "COMPLIANCE_Open returned error: -6\r\n");
-    ComplianceLock::Release();
+    {
+        ComplianceLock held;  // this test process is "another process"
+        ASSERT_TRUE(held.Acquire());
+        EXPECT_EQ(RunTool({L"-c", url, L"doc"}).out, "COMPLIANCE_Open returned error: -6\r\n");
+    }
 
     registry_.Remove(ApiKeyPath, L"RequestDir");
     EXPECT_EQ(RunTool({L"-c", url, L"doc"}).out, "COMPLIANCE_Open returned error: -4\r\n");
@@ -198,8 +198,7 @@ TEST_F(EndToEnd, ProgressErrorsAndAnswersThatNeverCome)
     run = RunTool({L"-c", url, L"Workstation Baseline"});
     EXPECT_EQ(run.out, "COMPLIANCE_Progress returned error -7.\r\n");
     EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_TRUE(ComplianceLock::Acquire());
-    ComplianceLock::Release();
+    EXPECT_TRUE(ComplianceLock().Acquire());
 }
 
 TEST_F(EndToEnd, InvalidUtf8StopsTheListingWithAnErrorAndReleasesTheLock)

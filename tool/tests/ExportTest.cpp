@@ -1,8 +1,10 @@
-// The export of the agent's answer ("-x"): whatever the user had at the output path stays
+// The export of the agent's answer ("-x"): the bytes the results were read from, whatever
+// has happened at the answer's name since; whatever the user had at the output path stays
 // until a complete copy replaces it, and the agent's own answer is never the target.
+#include "compliance/ComplianceApi.h"
+#include "compliance/tests/MachineState.h"
 #include "errors/ExceptionPL.h"
 #include "files/FileIOError.h"
-#include "compliance/tests/MachineState.h"
 #include "tool/RunAndList.h"
 
 #include <gtest/gtest.h>
@@ -29,37 +31,68 @@ std::set<std::wstring> Names(const FileLocation& directory)
 
 class Export : public AgentEnvironment {
 protected:
+    // A session whose results are ready, read from `answer`.
+    void Ready(const std::string& answer)
+    {
+        agent_.Then([this] {
+            TakeRequest();
+            Answer(ResponseDocument("Open"));
+        });
+        ASSERT_EQ(COMPLIANCE_Open(L"u", L"d", 0), 0);
+        agent_.Then([this, answer] {
+            TakeRequest();
+            Answer(answer);
+        });
+        std::int32_t percent = 0, error = 0;
+        ASSERT_EQ(COMPLIANCE_Progress(percent, error), 1);
+    }
     void ExportTo(const std::wstring& path) { ExportResponseFile(_bstr_t(path.c_str())); }
+
+    ScriptedAgent agent_;
+    const std::string answer_ = ProgressResponse(1, "\t<ResponseItem><Designator>d</Designator></ResponseItem>\r\n");
 };
 
 TEST_F(Export, TheOldFileStaysUntilACompleteCopyReplacesIt)
 {
+    Ready(answer_);
     const FileLocation target = scratch_ / "export.xml";
-    Answer("<answer/>");
     WriteRaw(target, "the user's old file");
     ExportTo(Wide(target));
-    EXPECT_EQ(ReadWholeFile(target), "<answer/>");
+    EXPECT_EQ(ReadWholeFile(target), answer_);
 
-    // The agent holds its answer open and shares it with nobody: every copy fails (the
-    // retries pause in virtual time), and the old file is whole.
+    // Someone holds the old file open and shares it with nobody: it cannot be replaced
+    // (the retries pause in virtual time), and it stays whole, with nothing left beside it.
     WriteRaw(target, "the user's old file");
     {
-        const UniqueFile held(CreateFileW(Wide(responseFile_).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        const UniqueFile held(CreateFileW(Wide(target).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(held);
-        ScriptedAgent clock;
         EXPECT_THROW(ExportTo(Wide(target)), FileIOError);
     }
     EXPECT_EQ(ReadWholeFile(target), "the user's old file");
     EXPECT_EQ(Names(scratch_.Root()), (std::set<std::wstring>{L"export.xml", L"requests", L"responses"}));
 }
 
+// Once the results are read, nobody can change the answer they came from, and the export
+// is those bytes.
+TEST_F(Export, TheAnswerExportedIsTheOneParsed)
+{
+    Ready(answer_);
+    const FileLocation swapped = scratch_ / "swapped.xml";
+    WriteRaw(swapped, ProgressResponse(1, "<ResponseItem><Designator>planted</Designator></ResponseItem>"));
+    EXPECT_FALSE(MoveFileExW(Wide(swapped).c_str(), Wide(responseFile_).c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_FALSE(DeleteFileW(Wide(responseFile_).c_str()));
+    EXPECT_FALSE(UniqueFile(CreateFileW(Wide(responseFile_).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr)));
+    const FileLocation target = scratch_ / "export.xml";
+    ExportTo(Wide(target));
+    EXPECT_EQ(ReadWholeFile(target), answer_);
+}
+
 TEST_F(Export, RefusesAFolderAndTheAgentsOwnAnswerByAnyName)
 {
-    Answer("<answer/>");
+    Ready(answer_);
     const FileLocation folder = scratch_ / "a folder";
     ASSERT_TRUE(CreateDirectoryW(Wide(folder).c_str(), nullptr));
-    const FileLocation link = scratch_ / "linked.xml";
-    ASSERT_TRUE(CreateHardLinkW(Wide(link).c_str(), Wide(responseFile_).c_str(), nullptr));
     std::wstring upper = Wide(responseFile_);
     for (wchar_t& c : upper)
         c = static_cast<wchar_t>(std::towupper(c));
@@ -77,7 +110,6 @@ TEST_F(Export, RefusesAFolderAndTheAgentsOwnAnswerByAnyName)
         {"by its 8.3 name", shortName, "it is the agent's response document itself"},
         {"in the \\\\?\\ form", L"\\\\?\\" + Wide(responseFile_), "it is the agent's response document itself"},
         {"through ..", Wide(responseDir_) + L"\\..\\responses\\response.xml", "it is the agent's response document itself"},
-        {"through a hard link", Wide(link), "it is the agent's response document itself"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -87,7 +119,7 @@ TEST_F(Export, RefusesAFolderAndTheAgentsOwnAnswerByAnyName)
         } catch (const ExceptionPL& e) {
             EXPECT_STREQ(e.what(), c.reason);
         }
-        EXPECT_EQ(ReadWholeFile(responseFile_), "<answer/>");
+        EXPECT_EQ(ReadWholeFile(responseFile_), answer_);
         EXPECT_EQ(Names(responseDir_), std::set<std::wstring>{L"response.xml"});
     }
     EXPECT_TRUE(folder.IsDirectory());

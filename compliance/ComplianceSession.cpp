@@ -1,0 +1,216 @@
+#include "compliance/ComplianceSession.h"
+
+#include "compliance/AgentChecks.h"
+#include "compliance/Exchange.h"
+#include "compliance/RequestFile.h"
+#include "compliance/ResultCodes.h"
+#include "files/FileReadingLoop.h"
+#include "text/CharacterSetResult.h"
+#include "text/Transcoding.h"
+
+#include <memory>
+
+namespace {
+
+CompactText ToUtf8(const _bstr_t& text)
+{
+    const wchar_t* units = static_cast<const wchar_t*>(text);
+    if (!units)
+        return {};
+    const CopiedU8String utf8 = TranscodeU16ToU8({units, units + text.length()});
+    return CompactText(utf8);
+}
+
+_bstr_t ToBstr(U8String utf8)
+{
+    const CopiedU16String wide = TranscodeU8ToU16(utf8);
+    BSTR text = SysAllocStringLen(wide.Begin(), wide.Length());
+    if (!text)
+        _com_issue_error(E_OUTOFMEMORY);
+    return _bstr_t(text, false);
+}
+
+}  // namespace
+
+ComplianceSession& ComplianceSession::Process()
+{
+    static ComplianceSession session;
+    return session;
+}
+
+std::int32_t ComplianceSession::Exchange(const ComplianceRequest& request, ReadResponse& answer)
+{
+    const ExchangePlaces places{*requests_, *responses_, seams_.answerSizeLimit, seams_.readWatcher};
+    return ExchangeRequest(places, request, answer);
+}
+
+// The Open checks and the first exchange; any failure here leaves the session to be closed.
+std::int32_t ComplianceSession::OpenChecked(const _bstr_t& url, const _bstr_t& document, std::int32_t flags)
+{
+    ComplianceRequest request;
+    request.kind = ComplianceRequestType::Open;
+    try {
+        request.url = ToUtf8(url);
+        request.document = ToUtf8(document);
+    } catch (const WindowsCharacterSetResult&) {
+        return ComplianceResult::RequestNotWritten;  // no request can carry text that is not valid UTF-16
+    }
+    request.flags = flags;
+    if (const std::int32_t version = CheckAgentVersion(); version != ComplianceResult::Success)
+        return version;
+    if (!IsAgentRunning())
+        return ComplianceResult::AgentNotRunning;
+    if (!HaveExchangeDirectories())
+        return ComplianceResult::DirectoryValueMissing;
+    if (const std::int32_t code = PrepareExchangeDirectory(ExchangeDirectory::Request, requests_);
+        code != ComplianceResult::Success)
+        return code;
+    if (const std::int32_t code = PrepareExchangeDirectory(ExchangeDirectory::Response, responses_);
+        code != ComplianceResult::Success)
+        return code;
+    if (IsRequestPending(*requests_))
+        return ComplianceResult::RequestWaiting;
+    ReadResponse answer;  // Open looks only at whether an answer could be read
+    const std::int32_t code = Exchange(request, answer);
+    return code < 0 ? code : ComplianceResult::Success;
+}
+
+std::int32_t ComplianceSession::Open(const _bstr_t& url, const _bstr_t& document, std::int32_t flags)
+{
+    if (open_)
+        return ComplianceResult::SessionAlreadyOpen;
+    if (!lock_.Acquire())
+        return ComplianceResult::LockHeldElsewhere;
+    open_ = true;
+    resultsReady_ = false;
+    std::int32_t code;
+    try {
+        code = OpenChecked(url, document, flags);
+    } catch (...) {
+        code = ComplianceResult::ExchangeFailed;
+    }
+    if (code != ComplianceResult::Success)
+        End();
+    return code;
+}
+
+std::int32_t ComplianceSession::Progress(std::int32_t& percent, std::int32_t& error)
+{
+    if (resultsReady_)
+        return ComplianceResult::ProgressComplete;
+    if (!open_) {
+        error = ComplianceResult::NoSessionOpen;
+        return ComplianceResult::ProgressError;
+    }
+    try {
+        ComplianceRequest request;
+        request.kind = ComplianceRequestType::Progress;
+        // The previous answer's file is let go before the agent is asked to write the next.
+        current_.file.reset();
+        current_.response.Clear();
+        if (const std::int32_t code = Exchange(request, current_); code != ComplianceResult::Success) {
+            current_.file.reset();
+            current_.response.Clear();
+            error = code;
+            return ComplianceResult::ProgressError;
+        }
+        // The answer's state is the result: the agent says 1, 2 or 3 as the codes do.
+        switch (current_.response.progressState) {
+        case ComplianceResult::ProgressComplete:
+            resultsReady_ = true;
+            return ComplianceResult::ProgressComplete;
+        case ComplianceResult::ProgressError:
+            error = current_.response.progressError;
+            return ComplianceResult::ProgressError;
+        case ComplianceResult::ProgressRunning:
+            percent = current_.response.progressPercent;
+            return ComplianceResult::ProgressRunning;
+        default:
+            return ComplianceResult::UnknownProgressState;
+        }
+    } catch (...) {
+        return ComplianceResult::OperationFailed;
+    }
+}
+
+std::int32_t ComplianceSession::ResultCount() const
+{
+    if (!resultsReady_)
+        return ComplianceResult::ResultsNotReady;
+    return static_cast<std::int32_t>(current_.response.items.size());
+}
+
+std::int32_t ComplianceSession::GetResult(std::int32_t index, _bstr_t& designator, _bstr_t& result,
+                                          _bstr_t& resultType, _bstr_t& evaluationTime, _bstr_t& description,
+                                          _bstr_t& comment) const
+{
+    if (!resultsReady_)
+        return ComplianceResult::ResultsNotReady;
+    const std::vector<ComplianceResultItem>& items = current_.response.items;
+    if (static_cast<std::uint32_t>(index) >= items.size())
+        return ComplianceResult::NoSuchItem;
+    const ComplianceResultItem& item = items[static_cast<std::size_t>(index)];
+    try {
+        // In order; a text that is not UTF-8 stops here, the outputs before it keep their new texts.
+        designator = ToBstr(item.designator);
+        result = ToBstr(item.result);
+        resultType = ToBstr(item.resultType);
+        evaluationTime = ToBstr(item.evaluationTime);
+        description = ToBstr(item.description);
+        comment = ToBstr(item.comment);
+    } catch (const WindowsCharacterSetResult&) {
+        return ComplianceResult::TextNotUtf8;
+    } catch (...) {
+        return ComplianceResult::OperationFailed;
+    }
+    return ComplianceResult::Success;
+}
+
+std::int32_t ComplianceSession::Close()
+{
+    if (!open_)
+        return ComplianceResult::NoSessionOpen;
+    std::int32_t code;
+    try {
+        current_.file.reset();  // the agent may write its answer to the Close now
+        ComplianceRequest request;
+        request.kind = ComplianceRequestType::Close;
+        ReadResponse answer;
+        code = Exchange(request, answer);
+    } catch (...) {
+        code = ComplianceResult::OperationFailed;
+    }
+    End();
+    return code;
+}
+
+void ComplianceSession::End()
+{
+    current_.file.reset();
+    current_.response.Clear();
+    requests_.reset();
+    responses_.reset();
+    open_ = false;
+    resultsReady_ = false;
+    lock_.Release();
+}
+
+void ComplianceSession::CopyResponse(DataReceiver& sink) const
+{
+    if (!resultsReady_ || !current_.file)
+        throw ResultsNotReadyError();
+    constexpr std::size_t bufferSize = 65568;
+    const std::unique_ptr<char[]> buffer(new char[bufferSize]);
+    sink.Begin();
+    for (FileReadingLoop loop(buffer.get(), buffer.get() + bufferSize, *current_.file, 0); loop.Remaining() != 0;
+         loop.Next())
+        sink.Receive(loop.Window().first, loop.Window().last);
+    sink.End();
+}
+
+std::optional<FileLocation> ComplianceSession::ResponseLocation() const
+{
+    if (!current_.file)
+        return std::nullopt;
+    return current_.file->Location();
+}

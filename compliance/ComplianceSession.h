@@ -1,0 +1,68 @@
+#pragma once
+// The compliance session: from Open to Close it owns the cross-process lock, the two
+// exchange directories (opened once, held open), the current response with the file it
+// was read from, and the seams tests reach it through. The session API
+// (compliance/ComplianceApi.h) is a thin surface over the process's one session.
+//
+// Calls must not overlap: a session has no lock of its own.
+#include "compliance/ComplianceLock.h"
+#include "compliance/ResponseFile.h"
+#include "files/PinnedDirectory.h"
+#include "text/Bstr.h"
+#include "text/DataWriter.h"
+
+#include <cstdint>
+#include <optional>
+
+class ComplianceSession {
+public:
+    // What tests may change: when the reader can be interrupted, and the largest answer.
+    struct Seams {
+        ResponseReadWatcher* readWatcher = nullptr;
+        std::uint64_t answerSizeLimit = AnswerSizeLimit;
+    };
+
+    // The one behind the session API.
+    static ComplianceSession& Process();
+
+    ComplianceSession() = default;
+    ComplianceSession(const ComplianceSession&) = delete;
+    ComplianceSession& operator=(const ComplianceSession&) = delete;
+
+    // The session API's operations, with its result codes.
+    std::int32_t Open(const _bstr_t& url, const _bstr_t& document, std::int32_t flags);
+    std::int32_t Progress(std::int32_t& percent, std::int32_t& error);
+    std::int32_t ResultCount() const;
+    std::int32_t GetResult(std::int32_t index, _bstr_t& designator, _bstr_t& result, _bstr_t& resultType,
+                           _bstr_t& evaluationTime, _bstr_t& description, _bstr_t& comment) const;
+    std::int32_t Close();
+
+    bool IsOpen() const { return open_; }
+    bool HoldsLock() const { return lock_.Held(); }
+    bool ResultsReady() const { return resultsReady_; }
+
+    // The bytes of the answer the results were read from, whole, into `sink`: held open
+    // since, they are the ones parsed, whatever has happened at its name. Throws
+    // ResultsNotReadyError before the results are ready, and the file layer's errors.
+    void CopyResponse(DataReceiver& sink) const;
+    // Where that answer is, while one is held.
+    std::optional<FileLocation> ResponseLocation() const;
+
+    Seams& TestSeams() { return seams_; }
+
+private:
+    std::int32_t OpenChecked(const _bstr_t& url, const _bstr_t& document, std::int32_t flags);
+    std::int32_t Exchange(const ComplianceRequest& request, ReadResponse& answer);
+    void End();
+
+    ComplianceLock lock_;
+    std::optional<PinnedDirectory> requests_, responses_;
+    ReadResponse current_;
+    bool open_ = false;
+    bool resultsReady_ = false;
+    Seams seams_;
+};
+
+// CopyResponse before the results are ready.
+class ResultsNotReadyError {
+};
