@@ -10,7 +10,7 @@ packages=(
   mingw-w64 mingw-w64-tools
   wine wine64
   googletest
-  libxml2-dev g++
+  libxml2-dev g++ llvm
   libwine-dev
   clang libclang-rt-14-dev
   wixl msitools

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Static checks of one architecture's shipped binaries, which hold whether or not anything
+# here can run them: the machine; the tool a console program; imports of system DLLs only
+# (on ARM64 also the UCRT's API sets); the COM server's four exports, undecorated, and its
+# type library, registry scripts and manifest; the image hardening (ASLR, high entropy on
+# 64-bit, no executable data, and control-flow guard on ARM64); and on ARM64 no trace of
+# the formatting shim that only the emulated test runs carry.
+#   deliverable-check.sh x86_64|i686|aarch64 <tool.exe> <server.dll>
+set -euo pipefail
+arch=$1 tool=$2 server=$3
+readobj=llvm-readobj-14
+fail() { echo "$arch: $1"; exit 1; }
+
+case $arch in
+  x86_64) machine=IMAGE_FILE_MACHINE_AMD64 flags=(DYNAMIC_BASE HIGH_ENTROPY_VA NX_COMPAT) ;;
+  i686) machine=IMAGE_FILE_MACHINE_I386 flags=(DYNAMIC_BASE NX_COMPAT) ;;
+  aarch64) machine=IMAGE_FILE_MACHINE_ARM64 flags=(DYNAMIC_BASE HIGH_ENTROPY_VA NX_COMPAT GUARD_CF) ;;
+  *) fail "unknown architecture" ;;
+esac
+system_dlls='^(KERNEL32|ADVAPI32|OLEAUT32|ole32|USER32|msvcrt|api-ms-win-crt-[a-z]+-l1-1-0)\.dll$'
+
+for binary in "$tool" "$server"; do
+  [[ -f $binary ]] || fail "missing: $binary (build first)"
+  headers=$($readobj --file-headers "$binary")
+  grep -q "Machine: $machine " <<<"$headers" || fail "$binary: not $machine"
+  dll=$(sed -n '/ImageOptionalHeader/,/^  ]/p' <<<"$headers")
+  for flag in "${flags[@]}"; do
+    grep -q "IMAGE_DLL_CHARACTERISTICS_$flag " <<<"$dll" || fail "$binary: no $flag"
+  done
+  imports=$($readobj --coff-imports "$binary" | awk '/^  Name:/ {print $2}' | sort -u)
+  others=$(grep -Ev "$system_dlls" <<<"$imports" || true)
+  [[ -z $others ]] || fail "$binary imports more than system DLLs: $others"
+  if [[ $arch == aarch64 ]]; then
+    # The shim defines the UCRT's formatting entry points itself; a shipped binary imports them.
+    if grep -qa 'verimark-stdio-shim' "$binary"; then fail "$binary carries the test shim"; fi
+    grep -q '__stdio_common_vfprintf\|__stdio_common_vsprintf' <<<"$($readobj --coff-imports "$binary")" ||
+      fail "$binary does not import the UCRT's own formatting"
+  fi
+done
+grep -q 'Subsystem: IMAGE_SUBSYSTEM_WINDOWS_CUI' <<<"$($readobj --file-headers "$tool")" || fail "$tool: not a console program"
+
+exports=$($readobj --coff-exports "$server" | awk '/Name:/ {print $2}' | sort)
+[[ "$exports" == $'DllCanUnloadNow\nDllGetClassObject\nDllRegisterServer\nDllUnregisterServer' ]] ||
+  fail "exports are: $exports"
+resources=$($readobj --coff-resources "$server")
+grep -q 'Type: TYPELIB' <<<"$resources" || fail "no type library resource"
+grep -q 'Type: MANIFEST' <<<"$resources" || fail "no manifest"
+registry=$(sed -n '/Type: REGISTRY/,/Type: /p' <<<"$resources" | grep -Eo 'Name: \(ID 10[234]\)' | sort -u | wc -l)
+[[ $registry -eq 3 ]] || fail "not the three registry scripts (102 to 104)"
+grep -qa 'TVKVerimarkMod.Session.1' "$server" || fail "the registry scripts lack the Session class"
+echo "$arch deliverables: machine, subsystem, imports, exports, resources and hardening as they must be"
