@@ -27,7 +27,7 @@ inline constexpr std::int32_t ExchangeFailed = -16;         // an unexpected fai
 inline constexpr std::int32_t RequestNotWritten = -17;      // the request could not be written (or its texts are not UTF-16)
 inline constexpr std::int32_t OperationFailed = -19;        // Progress, Close, GetResult: an unexpected failure in the operation
 inline constexpr std::int32_t NoSuchItem = -20;             // GetResult: the index is not below the number of items
-inline constexpr std::int32_t DirectoryUnusable = -23;      // Open: a directory's parent is missing, or the value names no directory
+inline constexpr std::int32_t DirectoryUnusable = -23;      // Open: a directory's parent is missing, or the value names no directory that can be worked in safely
 inline constexpr std::int32_t DirectoryRefused = -25;       // Open: creating a directory was refused
 inline constexpr std::int32_t TextNotUtf8 = -26;            // GetResult: one of the item's texts is not valid UTF-8
 
