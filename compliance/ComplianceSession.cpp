@@ -98,6 +98,7 @@ std::int32_t ComplianceSession::Progress(std::int32_t& percent, std::int32_t& er
 {
     if (resultsReady_)
         return ComplianceResult::ProgressComplete;
+    lastErrorFromAgent_ = false;
     if (!open_) {
         error = ComplianceResult::NoSessionOpen;
         return ComplianceResult::ProgressError;
@@ -121,6 +122,7 @@ std::int32_t ComplianceSession::Progress(std::int32_t& percent, std::int32_t& er
             return ComplianceResult::ProgressComplete;
         case ComplianceResult::ProgressError:
             error = current_.response.progressError;
+            lastErrorFromAgent_ = true;
             return ComplianceResult::ProgressError;
         case ComplianceResult::ProgressRunning:
             percent = current_.response.progressPercent;

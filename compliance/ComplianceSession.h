@@ -40,6 +40,9 @@ public:
     bool IsOpen() const { return open_; }
     bool HoldsLock() const { return lock_.Held(); }
     bool ResultsReady() const { return resultsReady_; }
+    // Whether the error of the last Progress that returned 2 was the agent's own, from its
+    // answer, rather than the exchange's code (the two share values: -3, -7).
+    bool LastErrorFromAgent() const { return lastErrorFromAgent_; }
 
     // The bytes of the answer the results were read from, whole, into `sink`: held open
     // since, they are the ones parsed, whatever has happened at its name. Throws
@@ -60,6 +63,7 @@ private:
     ReadResponse current_;
     bool open_ = false;
     bool resultsReady_ = false;
+    bool lastErrorFromAgent_ = false;
     Seams seams_;
 };
 

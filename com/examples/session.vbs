@@ -5,10 +5,11 @@
 '   cscript //nologo session.vbs [<url> [<document> [<flags> [<time limit in seconds>]]]]
 '
 ' Whatever happens after a successful Open, the session is closed. The script gives up
-' when the evaluation has not finished within the time limit (600 seconds by default),
-' counted in the one-second pauses between polls.
+' when the evaluation has not finished within the time limit (600 seconds by default).
+' Between polls it pauses a second; where the host has no WScript.Sleep (Wine's has
+' none), SessionProgress itself takes about a second, which paces the polls as well.
 ' Exit status: 0 when the session ran, 1 when it could not be opened, failed or took too
-' long, 2 for an unexpected script error.
+' long, 2 for an unexpected script error, 3 for an argument that is not understood.
 Option Explicit
 
 Dim url, doc, flags, limit
@@ -18,22 +19,49 @@ flags = 0
 limit = 600
 If WScript.Arguments.Count > 0 Then url = WScript.Arguments(0)
 If WScript.Arguments.Count > 1 Then doc = WScript.Arguments(1)
-If WScript.Arguments.Count > 2 Then flags = CLng(WScript.Arguments(2))
-If WScript.Arguments.Count > 3 Then limit = CLng(WScript.Arguments(3))
+If WScript.Arguments.Count > 2 Then flags = WholeNumber(WScript.Arguments(2), 0, 15, "flags")
+If WScript.Arguments.Count > 3 Then limit = WholeNumber(WScript.Arguments(3), 0, 604800, "time limit")
+
+' The text as a whole number from low to high, or the end of the script.
+Function WholeNumber(text, low, high, what)
+    Dim i, ok
+    ok = Len(text) > 0 And Len(text) <= 9
+    For i = 1 To Len(text)
+        If InStr("0123456789", Mid(text, i, 1)) = 0 Then ok = False
+    Next
+    If ok Then ok = CLng(text) >= low And CLng(text) <= high
+    If Not ok Then
+        WScript.Echo "The " & what & " must be a whole number from " & low & " to " & high & ", not """ & text & """"
+        WScript.Quit 3
+    End If
+    WholeNumber = CLng(text)
+End Function
+
+' Seconds since `started`, a value of Timer (which starts again at midnight).
+Function Elapsed(started)
+    Elapsed = Timer - started
+    If Elapsed < 0 Then Elapsed = Elapsed + 86400
+End Function
+
+Sub Pause()
+    ' No WScript.Sleep here (Wine's host has none): the next SessionProgress paces the loop.
+    On Error Resume Next
+    WScript.Sleep 1000
+    On Error GoTo 0
+End Sub
 
 Function ListResults(progress, response)
-    Dim waited, state, count, i
-    waited = 0
+    Dim started, state, count, i
+    started = Timer
     state = progress.SessionProgress()
     Do While state = 3
-        If waited >= limit Then
+        If Elapsed(started) >= limit Then
             WScript.Echo "Gave up: the evaluation did not finish within " & limit & " seconds"
             ListResults = 1
             Exit Function
         End If
         WScript.Echo "Progress " & progress.GetPercent & "%"
-        WScript.Sleep 1000
-        waited = waited + 1
+        Pause
         state = progress.SessionProgress()
     Loop
     If state <> 1 Then

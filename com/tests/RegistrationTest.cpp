@@ -150,9 +150,9 @@ TEST_F(ScriptClients, ExamplesRunWholeSessions)
     }
 }
 
-// An evaluation slower than the script's time limit: the examples give up, say so, and
-// still close the session. (Limit 0: Wine's VBScript host cannot run WScript.Sleep, so the
-// test gives up before the first pause.)
+// An evaluation slower than the script's time limit: the examples poll (where Wine's host
+// has no WScript.Sleep, SessionProgress paces them), give up, say so, and still close the
+// session. Numeric arguments that are no such numbers end the script before it starts.
 TEST_F(ScriptClients, ExamplesGiveUpAfterTheirTimeLimitAndClose)
 {
     agent_.reset();
@@ -161,12 +161,21 @@ TEST_F(ScriptClients, ExamplesGiveUpAfterTheirTimeLimitAndClose)
         std::vector<std::wstring>{L"run", L"--data", L"" VERIMARK_SAMPLE_DATA, L"--check-interval", L"5000"});
     ASSERT_TRUE(agent_->WaitForOutput("running:"));
     for (const wchar_t* example : {L"session.js", L"session.vbs"}) {
-        const Finished run =
-            Script(Source((std::wstring(L"examples/") + example).c_str()), {url, L"Workstation Baseline", L"0", L"0"});
+        SCOPED_TRACE(testing::Message() << (example[8] == L'j' ? "session.js" : "session.vbs"));
+        const std::wstring path = Source((std::wstring(L"examples/") + example).c_str());
+        const Finished run = Script(path, {url, L"Workstation Baseline", L"0", L"3"});
         EXPECT_EQ(run.exitCode, 1u) << run.out;
-        EXPECT_NE(run.out.find("Gave up: the evaluation did not finish within 0 seconds\r\nClose returned 0"),
+        EXPECT_NE(run.out.find("Progress 0%\r\n"), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("Gave up: the evaluation did not finish within 3 seconds\r\nClose returned 0"),
                   std::string::npos)
             << run.out;
+        EXPECT_GE(run.seconds, 3.0);
+        for (const std::vector<std::wstring>& bad :
+             {std::vector<std::wstring>{url, L"d", L"16"}, {url, L"d", L"x"}, {url, L"d", L"0", L"-1"}}) {
+            const Finished refused = Script(path, bad);
+            EXPECT_EQ(refused.exitCode, 3u) << refused.out;
+            EXPECT_NE(refused.out.find("must be a whole number"), std::string::npos) << refused.out;
+        }
     }
 }
 

@@ -1,8 +1,7 @@
 // The console tool against the stand-in agent, both as real processes, in real time.
 #include "compliance/ComplianceLock.h"
 #include "compliance/Registry.h"
-#include "compliance/tests/MachineState.h"
-#include "tool/tests/ProcessRunner.h"
+#include "tool/tests/ToolAndAgent.h"
 
 #include <gtest/gtest.h>
 
@@ -11,49 +10,7 @@
 
 namespace {
 
-const std::wstring url = L"http://myserver:52311/cgi-bin/tvkgather.exe/actionsite";
-
-std::wstring Verimark() { return ProgramPath(L"tool/Verimark.exe"); }
-std::wstring Agent() { return ProgramPath(L"agent/TVKClientSim.exe"); }
-
-std::size_t Count(const std::string& text, const std::string& what)
-{
-    std::size_t n = 0;
-    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
-
-class EndToEnd : public AgentEnvironment {
-protected:
-    void SetUp() override
-    {
-        AgentEnvironment::SetUp();
-        StopAgent();  // the agent process holds the mutex, not this test
-    }
-    std::unique_ptr<BackgroundProgram> StartAgent(std::vector<std::wstring> faults = {},
-                                                  std::wstring data = L"" VERIMARK_SAMPLE_DATA)
-    {
-        answers_ = scratch_ / "answers";
-        CreateDirectoryW(Wide(answers_).c_str(), nullptr);
-        std::vector<std::wstring> args{L"run", L"--data", data, L"--check-interval", L"250", L"--keep-answers",
-                                       Wide(answers_)};
-        for (const std::wstring& fault : faults) {
-            args.push_back(L"--fault");
-            args.push_back(fault);
-        }
-        auto agent = std::make_unique<BackgroundProgram>(Agent(), args);
-        EXPECT_TRUE(agent->WaitForOutput("running:")) << agent->Output();
-        return agent;
-    }
-    Finished RunTool(std::vector<std::wstring> arguments) { return RunProgram(Verimark(), arguments); }
-    std::string AnswerNumber(int n)
-    {
-        const std::string name = "answer-" + std::to_string(n) + ".xml";
-        return ReadWholeFile(FileLocation::Child(answers_, std::string_view(name)));
-    }
-
-    FileLocation answers_;
+class EndToEnd : public ToolAndAgent {
 };
 
 TEST_F(EndToEnd, CompleteSessionListsEveryItem)

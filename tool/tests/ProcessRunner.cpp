@@ -58,7 +58,8 @@ std::string Slurp(const std::wstring& path)
     return content.str();
 }
 
-UniqueHandle Start(const std::wstring& program, const std::vector<std::wstring>& arguments, HANDLE out, HANDLE err)
+UniqueHandle Start(const std::wstring& program, const std::vector<std::wstring>& arguments, HANDLE out, HANDLE err,
+                   DWORD creation = 0)
 {
     UniqueFile input = Inheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
     STARTUPINFOW startup{};
@@ -69,7 +70,7 @@ UniqueHandle Start(const std::wstring& program, const std::vector<std::wstring>&
     startup.hStdError = err;
     PROCESS_INFORMATION info{};
     std::wstring line = CommandLine(program, arguments);
-    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, creation, nullptr, nullptr, &startup, &info))
         throw std::runtime_error("cannot start a program");
     const UniqueHandle thread(info.hThread);
     return UniqueHandle(info.hProcess);
@@ -87,7 +88,8 @@ std::wstring ProgramPath(const wchar_t* relative)
     return path;
 }
 
-Finished RunProgram(const std::wstring& program, const std::vector<std::wstring>& arguments, DWORD timeoutMs)
+Finished RunProgram(const std::wstring& program, const std::vector<std::wstring>& arguments, DWORD timeoutMs,
+                    DWORD creation)
 {
     const std::wstring outPath = TempFile(L"out"), errPath = TempFile(L"err");
     Finished finished;
@@ -95,7 +97,7 @@ Finished RunProgram(const std::wstring& program, const std::vector<std::wstring>
         UniqueFile out = Inheritable(outPath, GENERIC_WRITE, CREATE_ALWAYS);
         UniqueFile err = Inheritable(errPath, GENERIC_WRITE, CREATE_ALWAYS);
         const auto start = std::chrono::steady_clock::now();
-        UniqueHandle process = Start(program, arguments, out.Get(), err.Get());
+        UniqueHandle process = Start(program, arguments, out.Get(), err.Get(), creation);
         if (WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0) {
             TerminateProcess(process.Get(), 99);
             WaitForSingleObject(process.Get(), 5000);

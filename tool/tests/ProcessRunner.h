@@ -14,8 +14,10 @@ struct Finished {
     double seconds = 0;
 };
 
-// Quotes each argument as the runtime's argument parser expects.
-Finished RunProgram(const std::wstring& program, const std::vector<std::wstring>& arguments, DWORD timeoutMs = 60000);
+// Quotes each argument as the runtime's argument parser expects. `creation` takes flags of
+// CreateProcessW, such as CREATE_NEW_CONSOLE.
+Finished RunProgram(const std::wstring& program, const std::vector<std::wstring>& arguments, DWORD timeoutMs = 60000,
+                    DWORD creation = 0);
 
 // A program left running (the stand-in agent); its output goes to a file.
 class BackgroundProgram {

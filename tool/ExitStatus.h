@@ -1,0 +1,43 @@
+#pragma once
+// The exit statuses with --exit-codes (and --json): what a management tool reads of a run.
+// This table is the one the tool's help prints and the README shows.
+#include <array>
+
+enum class ExitStatus : int {
+    Compliant = 0,
+    NotCompliant = 1,
+    Usage = 2,
+    NotInstalled = 3,
+    AgentTooOld = 4,
+    AgentNotRunning = 5,
+    Busy = 6,
+    NoResponse = 7,
+    AgentError = 8,
+    ExportFailed = 9,
+    TimedOut = 10,
+    Cancelled = 11,
+    InvalidText = 12,
+    OtherFailure = 13,
+};
+
+struct ExitStatusMeaning {
+    ExitStatus status;
+    const char* meaning;
+};
+
+inline constexpr std::array<ExitStatusMeaning, 14> exitStatusTable{{
+    {ExitStatus::Compliant, "the evaluation completed and every item's result is \"True\" (or there are no items)"},
+    {ExitStatus::NotCompliant, "the evaluation completed and at least one item's result is not \"True\""},
+    {ExitStatus::Usage, "the arguments were not understood (usage)"},
+    {ExitStatus::NotInstalled, "the agent is not installed or not configured (-1, -4, -23, -25)"},
+    {ExitStatus::AgentTooOld, "the agent is too old (-9)"},
+    {ExitStatus::AgentNotRunning, "the agent is not running (-2)"},
+    {ExitStatus::Busy, "busy: another session holds the lock, or a request is already waiting (-6 at Open, -5)"},
+    {ExitStatus::NoResponse, "the agent did not respond: request not taken, or no answer (-3, -7)"},
+    {ExitStatus::AgentError, "the agent reported an error for this evaluation (Progress state 2 with its error, -22 included)"},
+    {ExitStatus::ExportFailed, "the export failed"},
+    {ExitStatus::TimedOut, "the time limit ran out"},
+    {ExitStatus::Cancelled, "cancelled (Ctrl+C, Ctrl+Break, console closed)"},
+    {ExitStatus::InvalidText, "a result text was not valid UTF-8"},
+    {ExitStatus::OtherFailure, "any other failure"},
+}};

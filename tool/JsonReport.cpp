@@ -1,0 +1,76 @@
+#include "tool/JsonReport.h"
+
+#include "text/Transcoding.h"
+#include "text/Win32.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+
+#ifndef VERIMARK_VERSION
+#error "the build defines VERIMARK_VERSION"
+#endif
+
+namespace {
+
+std::string Utf8(const _bstr_t& text)
+{
+    const wchar_t* wide = static_cast<const wchar_t*>(text);
+    if (!wide)
+        return {};
+    return std::string(TranscodeU16ToU8({wide, wide + text.length()}).StringView());
+}
+
+std::string HostName()
+{
+    wchar_t name[256];
+    DWORD size = 256;
+    if (!GetComputerNameExW(ComputerNameDnsHostname, name, &size))
+        return {};
+    return Narrow(std::wstring_view(name, size));
+}
+
+}  // namespace
+
+std::string UtcNow()
+{
+    SYSTEMTIME t;
+    GetSystemTime(&t);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u.%03uZ", t.wYear, t.wMonth, t.wDay, t.wHour,
+                  t.wMinute, t.wSecond, t.wMilliseconds);
+    return text;
+}
+
+std::string JsonDocument(const RunRecord& run)
+{
+    using nlohmann::ordered_json;
+    const RunReport& report = run.report;
+    const Outcome& outcome = report.outcome;
+    ordered_json document;
+    document["tool"] = {{"name", "Verimark"}, {"version", VERIMARK_VERSION}};
+    document["host"] = HostName();
+    document["started"] = run.started;
+    document["ended"] = run.ended;
+    document["url"] = Utf8(run.url);
+    document["document"] = Utf8(run.document);
+    document["flags"] = run.flags;
+    ordered_json result = {{"status", static_cast<int>(outcome.status)}, {"code", outcome.code}};
+    result["name"] = outcome.name ? ordered_json(outcome.name) : ordered_json(nullptr);
+    result["message"] = outcome.message;
+    document["outcome"] = result;
+    ordered_json items = ordered_json::array();
+    for (const ListedItem& item : report.items)
+        items.push_back({{"designator", item.designator},
+                         {"result", item.result},
+                         {"resultType", item.resultType},
+                         {"evaluationTime", item.evaluationTime},
+                         {"description", item.description},
+                         {"comment", item.comment}});
+    document["items"] = std::move(items);
+    document["summary"] = {
+        {"total", report.total}, {"true", report.passed}, {"false", report.failed}, {"error", report.errors}};
+    if (run.exportPath)
+        document["export"] = {{"path", Utf8(*run.exportPath)}, {"written", report.exportWritten}};
+    return document.dump(2);
+}

@@ -1,0 +1,161 @@
+#include "tool/Outcome.h"
+
+#include "compliance/ResultCodes.h"
+
+#include <array>
+
+namespace {
+
+namespace R = ComplianceResult;
+
+// What each code of COMPLIANCE_Open means to the person running the tool. Codes with two
+// meanings are here with the one Open gives them.
+struct Explanation {
+    std::int32_t code;
+    const char* name;
+    ExitStatus status;
+    const char* message;
+};
+
+constexpr std::array<Explanation, 13> openExplanations{{
+    {R::VersionMissing, "VersionMissing", ExitStatus::NotInstalled,
+     "the agent's version is not in the registry (HKLM\\Software\\Quorlan\\EnterpriseClient, \"Version\"): "
+     "install TVKClient, or repair its installation"},
+    {R::AgentNotRunning, "AgentNotRunning", ExitStatus::AgentNotRunning,
+     "the agent is not running: start TVKClient and try again"},
+    {R::RequestNotTaken, "RequestNotTaken", ExitStatus::NoResponse,
+     "the agent did not take the request within 10 seconds: check that TVKClient is working, then try again"},
+    {R::DirectoryValueMissing, "DirectoryValueMissing", ExitStatus::NotInstalled,
+     "the agent's exchange directories are not configured (\"RequestDir\" or \"ResponseDir\" under "
+     "HKLM\\SOFTWARE\\Quorlan\\VerimarkAPI): repair the TVKClient installation"},
+    {R::RequestWaiting, "RequestWaiting", ExitStatus::Busy,
+     "an earlier request still waits for the agent in the request directory: wait until TVKClient has taken it "
+     "and try again"},
+    {R::LockHeldElsewhere, "LockHeldElsewhere", ExitStatus::Busy,
+     "another compliance session is running on this machine: wait until it has ended and try again"},
+    {R::NoReadableAnswer, "NoReadableAnswer", ExitStatus::NoResponse,
+     "the agent took the request but gave no readable answer within 10 seconds: check that TVKClient is working, "
+     "then try again"},
+    {R::VersionTooOld, "VersionTooOld", ExitStatus::AgentTooOld,
+     "the agent is too old (4.1.8 or later is needed): update TVKClient"},
+    {R::SessionAlreadyOpen, "SessionAlreadyOpen", ExitStatus::OtherFailure,
+     "a session is already open in this process"},
+    {R::ExchangeFailed, "ExchangeFailed", ExitStatus::OtherFailure,
+     "an unexpected failure in the checks or the exchange with the agent: try again"},
+    {R::RequestNotWritten, "RequestNotWritten", ExitStatus::OtherFailure,
+     "the request could not be written into the request directory: check that it exists, that this account may "
+     "write there, and that nothing but the agent's files is in it"},
+    {R::DirectoryUnusable, "DirectoryUnusable", ExitStatus::NotInstalled,
+     "an exchange directory cannot be used: its parent is missing, or the registry names no absolute local folder "
+     "that can be worked in safely (not a link, not owned by an ordinary user): check \"RequestDir\" and "
+     "\"ResponseDir\""},
+    {R::DirectoryRefused, "DirectoryRefused", ExitStatus::NotInstalled,
+     "creating an exchange directory was refused: run as an administrator, or have the agent's installation "
+     "create it"},
+}};
+
+Outcome Failure(ExitStatus status, std::int32_t code, const char* name, std::string message)
+{
+    Outcome outcome;
+    outcome.status = status;
+    outcome.code = code;
+    outcome.name = name;
+    outcome.message = std::move(message);
+    return outcome;
+}
+
+}  // namespace
+
+Outcome OpenFailed(std::int32_t code)
+{
+    for (const Explanation& e : openExplanations)
+        if (e.code == code)
+            return Failure(e.status, code, e.name, e.message);
+    return Failure(ExitStatus::OtherFailure, code, nullptr, "the session could not be opened");
+}
+
+Outcome ProgressError(std::int32_t error, bool fromAgent)
+{
+    if (fromAgent) {
+        if (error == R::AgentReportsNotAvailable)
+            return Failure(ExitStatus::AgentError, error, "AgentReportsNotAvailable",
+                           "the agent reports that results are not available right now: try again later");
+        return Failure(ExitStatus::AgentError, error, nullptr,
+                       "the agent reported an error for this evaluation: check the site URL and the document name");
+    }
+    switch (error) {
+    case R::RequestNotTaken:
+        return Failure(ExitStatus::NoResponse, error, "RequestNotTaken",
+                       "the agent stopped taking requests during the evaluation: check that TVKClient is running");
+    case R::NoReadableAnswer:
+        return Failure(ExitStatus::NoResponse, error, "NoReadableAnswer",
+                       "the agent gave no readable answer to a progress request within 10 seconds: check that TVKClient "
+                       "is working, then try again");
+    case R::NoSessionOpen:
+        return Failure(ExitStatus::OtherFailure, error, "NoSessionOpen", "no session is open");
+    case R::RequestNotWritten:
+        return Failure(ExitStatus::OtherFailure, error, "RequestNotWritten",
+                       "a progress request could not be written into the request directory");
+    default:
+        return Failure(ExitStatus::OtherFailure, error, "ExchangeFailed",
+                       "an unexpected failure in the exchange with the agent: try again");
+    }
+}
+
+Outcome ProgressFailed(std::int32_t code)
+{
+    if (code == R::UnknownProgressState)
+        return Failure(ExitStatus::OtherFailure, code, "UnknownProgressState",
+                       "the agent's answer has a progress state that means nothing (not 1, 2 or 3): check the agent's "
+                       "version");
+    return Failure(ExitStatus::OtherFailure, code, "OperationFailed", "an unexpected failure while asking for progress");
+}
+
+Outcome Completed(bool allTrue)
+{
+    Outcome outcome;
+    outcome.status = allTrue ? ExitStatus::Compliant : ExitStatus::NotCompliant;
+    outcome.code = R::ProgressComplete;
+    outcome.name = "ProgressComplete";
+    outcome.message = allTrue ? "the evaluation completed and every check passed"
+                              : "the evaluation completed and at least one check did not pass";
+    outcome.failed = false;
+    return outcome;
+}
+
+Outcome InvalidResultText()
+{
+    return Failure(ExitStatus::InvalidText, R::TextNotUtf8, "TextNotUtf8",
+                   "a result text from the agent is not valid UTF-8");
+}
+
+Outcome ExportFailed(const std::string& path, const std::string& reason)
+{
+    return Failure(ExitStatus::ExportFailed, 0, nullptr,
+                   "could not export the response to \"" + path + "\": " + reason);
+}
+
+Outcome TimedOut(std::uint32_t seconds)
+{
+    return Failure(ExitStatus::TimedOut, 0, nullptr,
+                   "the evaluation did not finish within " + std::to_string(seconds) +
+                       " seconds; the session was closed: try again with a longer --timeout");
+}
+
+Outcome Cancelled()
+{
+    return Failure(ExitStatus::Cancelled, 0, nullptr, "cancelled; the session was closed");
+}
+
+Outcome UsageNotUnderstood()
+{
+    return Failure(ExitStatus::Usage, 0, nullptr, "the arguments were not understood: see Verimark --help");
+}
+
+std::string ExplanationLine(const Outcome& outcome)
+{
+    std::string line = "Verimark: " + outcome.message;
+    if (outcome.code != 0)
+        line += " [" + std::to_string(outcome.code) + "]";
+    return line;
+}

@@ -1,0 +1,246 @@
+// What a management tool reads of a run: the exit statuses of --exit-codes, the --json
+// document (read with a parser of its own), the one line of explanation per failure on
+// standard error, --timeout, and Ctrl+C or Ctrl+Break closing the session.
+#include "compliance/ComplianceLock.h"
+#include "compliance/Registry.h"
+#include "tool/tests/JsonParser.h"
+#include "tool/tests/ToolAndAgent.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <regex>
+#include <string>
+
+namespace {
+
+class Automation : public ToolAndAgent {
+protected:
+    // A site whose one document passes every check.
+    std::wstring PassingSite()
+    {
+        const FileLocation data = scratch_ / "passing";
+        for (const char* part : {"", "\\__TVKData", "\\__TVKData\\actionsite", "\\__TVKData\\actionsite\\__Compliance"})
+            CreateDirectoryW((Wide(data) + std::wstring(part, part + std::strlen(part))).c_str(), nullptr);
+        WriteRaw(FileLocation::Child(data, "__TVKData\\actionsite\\__Compliance\\pass.xml"),
+                 "<ComplianceDocument><Check Designator=\"windows\" Description=\"\xE4\xB8\xAD\xE6\x96\x87\">"
+                 "<DirectoryExists Path=\"C:\\windows\"/></Check></ComplianceDocument>");
+        return Wide(data);
+    }
+};
+
+// Each status a run can end with, the agent's faults giving most of them. Standard output
+// stays what it is without options; each failure adds its one line to standard error.
+TEST_F(Automation, EachOutcomeHasItsExitStatus)
+{
+    const FileLocation exportTarget = scratch_ / "no such folder\\out.xml";
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;  // before the agent starts
+        bool agent;
+        std::vector<std::wstring> faults;
+        std::vector<std::wstring> args;
+        DWORD status;
+        std::string err;  // a text the standard error holds; empty: it is empty
+        std::wstring data = L"" VERIMARK_SAMPLE_DATA;
+    };
+    std::vector<Case> cases{
+        {"every check passes", nullptr, true, {}, {L"-c", url, L"pass.xml"}, 0, "", PassingSite()},
+        {"a check fails", nullptr, true, {}, {L"-c", url, L"Workstation Baseline"}, 1, ""},
+        {"arguments not understood", nullptr, false, {}, {L"-c", url}, 2, ""},
+        {"no version", [this] { registry_.Remove(ClientKeyPath, L"Version"); }, false, {}, {L"-c", url, L"d"}, 3,
+         "Verimark: the agent's version is not in the registry"},
+        {"no directory value", [this] { registry_.Remove(ApiKeyPath, L"RequestDir"); }, false, {}, {L"-c", url, L"d"},
+         3, "[-4]\r\n"},
+        {"too old", [this] { registry_.SetString(ClientKeyPath, L"Version", L"4.1.7"); }, false, {},
+         {L"-c", url, L"d"}, 4, "Verimark: the agent is too old (4.1.8 or later is needed): update TVKClient [-9]\r\n"},
+        {"not running", nullptr, false, {}, {L"-c", url, L"d"}, 5,
+         "Verimark: the agent is not running: start TVKClient and try again [-2]\r\n"},
+        {"a request waiting", [this] { WriteRaw(requestFile_, "<left/>"); }, false, {}, {L"-c", url, L"d"}, 6,
+         "[-5]\r\n"},
+        {"never taken", nullptr, true, {L"never-take"}, {L"-c", url, L"d"}, 7, "[-3]\r\n"},
+        {"no answer to progress", nullptr, true, {L"no-answer@2"}, {L"-c", url, L"Workstation Baseline"}, 7,
+         "no readable answer to a progress request"},
+        {"the agent's own error", nullptr, true, {}, {L"-c", url, L"No Such Document"}, 8,
+         "Verimark: the agent reported an error for this evaluation: check the site URL and the document name [-31]"},
+        {"reports not available", nullptr, true, {L"error-22@2"}, {L"-c", url, L"Workstation Baseline"}, 8, "[-22]\r\n"},
+        {"export failed", nullptr, true, {}, {L"-x", url, L"Workstation Baseline", Wide(exportTarget)}, 9,
+         "Error: could not export the response to"},
+        {"time limit", nullptr, true, {}, {L"--timeout", L"2", L"-c", url, L"Workstation Baseline"}, 10,
+         "Verimark: the evaluation did not finish within 2 seconds; the session was closed"},
+        {"invalid UTF-8", nullptr, true, {L"invalid-utf8"}, {L"-c", url, L"Workstation Baseline"}, 12,
+         "Error: XML is not valid UTF-8.\r\n"},
+        {"unknown state", nullptr, true, {L"unknown-state@2"}, {L"-c", url, L"Workstation Baseline"}, 13,
+         "Error: COMPLIANCE_Progress failed with -7"},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.arrange) {
+            c.arrange();
+            // The agent's mutex, without an agent: the checks after the running one are reached.
+            agentMutex_.Reset(CreateMutexW(nullptr, FALSE, L"Global\\One Quorlan TVKClient At A Time"));
+        }
+        const bool slow = std::string(c.what) == "time limit";
+        auto agent = c.agent ? StartAgent(c.faults, c.data, slow ? L"3000" : L"250") : nullptr;
+        std::vector<std::wstring> args{L"--exit-codes"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Finished run = RunTool(args);
+        EXPECT_EQ(run.exitCode, c.status) << run.out << run.err;
+        if (c.err.empty())
+            EXPECT_EQ(run.err, "");
+        else
+            EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        EXPECT_LE(Count(run.err, "\n"), 1u) << run.err;
+        if (slow) {
+            EXPECT_LT(run.seconds, 8.0);
+            EXPECT_NE(agent->Output().find("took Close request"), std::string::npos);
+        }
+        agent.reset();
+        StopAgent();
+        EXPECT_TRUE(ComplianceLock().Acquire());
+        DeleteFileW(Wide(requestFile_).c_str());
+        registry_.SetString(ClientKeyPath, L"Version", L"4.1.8");
+        registry_.SetString(ApiKeyPath, L"RequestDir", Wide(requestDir_));
+    }
+    // Without --exit-codes every run that ran ends with 0, as before, and a time limit with its own.
+    auto agent = StartAgent({}, L"" VERIMARK_SAMPLE_DATA, L"3000");
+    EXPECT_EQ(RunTool({L"--timeout", L"1", L"-c", url, L"Workstation Baseline"}).exitCode, 10u);
+}
+
+TEST_F(Automation, HelpAndVersionAreNoFailure)
+{
+    for (const wchar_t* form : {L"--help", L"-h", L"/?"}) {
+        const Finished help = RunTool({form});
+        EXPECT_EQ(help.exitCode, 0u);
+        EXPECT_EQ(help.out.rfind("Usage: \r\n       Verimark -d\r\n", 0), 0u) << help.out;
+        EXPECT_NE(help.out.find("    --json "), std::string::npos);
+        EXPECT_NE(help.out.find("    13  any other failure\r\n"), std::string::npos);
+    }
+    const Finished version = RunTool({L"--version"});
+    EXPECT_EQ(version.exitCode, 0u);
+    EXPECT_EQ(version.out, "Verimark " VERIMARK_VERSION "\r\n");
+    // An option not understood, or one in the wrong place, is the usage text as before.
+    for (const std::vector<std::wstring>& args : std::vector<std::vector<std::wstring>>{
+             {L"--jsn", L"-d"}, {L"--timeout", L"0", L"-d"}, {L"--timeout", L"x", L"-d"}, {L"-d", L"--json"},
+             {L"--help", L"-d"}}) {
+        const Finished run = RunTool(args);
+        EXPECT_EQ(run.exitCode, static_cast<DWORD>(-1));
+        EXPECT_EQ(run.out.rfind("Usage: \r\n", 0), 0u);
+    }
+}
+
+void ExpectTimestamp(const JsonValue& value)
+{
+    ASSERT_EQ(value.kind, JsonValue::Kind::String);
+    EXPECT_TRUE(std::regex_match(value.text, std::regex("20[0-9]{2}-[01][0-9]-[0-3][0-9]T[0-2][0-9]:[0-5][0-9]:[0-6][0-9]"
+                                                        "\\.[0-9]{3}Z")))
+        << value.text;
+}
+
+// The document is the only thing on standard output, and a strict parser of its own reads
+// it field by field: texts in UTF-8 whatever the code page.
+TEST_F(Automation, JsonDocumentFieldByField)
+{
+    auto agent = StartAgent({}, PassingSite(), L"3000");
+    const FileLocation exported = scratch_ / "exported.xml";
+    Finished run = RunTool({L"--json", L"-x", url, L"pass.xml", Wide(exported), L"3"});
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    const JsonValue document = ParseJson(run.out);
+    EXPECT_EQ(document.Names(), (std::vector<std::string>{"tool", "host", "started", "ended", "url", "document",
+                                                          "flags", "outcome", "items", "summary", "export"}));
+    EXPECT_EQ(document["tool"]["name"].text, "Verimark");
+    EXPECT_EQ(document["tool"]["version"].text, VERIMARK_VERSION);
+    EXPECT_FALSE(document["host"].text.empty());
+    ExpectTimestamp(document["started"]);
+    ExpectTimestamp(document["ended"]);
+    EXPECT_LE(document["started"].text, document["ended"].text);
+    EXPECT_EQ(document["url"].text, "http://myserver:52311/cgi-bin/tvkgather.exe/actionsite");
+    EXPECT_EQ(document["document"].text, "pass.xml");
+    EXPECT_EQ(document["flags"].number, 3);
+    const JsonValue& outcome = document["outcome"];
+    EXPECT_EQ(outcome.Names(), (std::vector<std::string>{"status", "code", "name", "message"}));
+    EXPECT_EQ(outcome["status"].number, 0);
+    EXPECT_EQ(outcome["code"].number, 1);
+    EXPECT_EQ(outcome["name"].text, "ProgressComplete");
+    ASSERT_EQ(document["items"].elements.size(), 1u);
+    const JsonValue& item = document["items"].elements[0];
+    EXPECT_EQ(item.Names(), (std::vector<std::string>{"designator", "result", "resultType", "evaluationTime",
+                                                      "description", "comment"}));
+    EXPECT_EQ(item["designator"].text, "windows");
+    EXPECT_EQ(item["result"].text, "True");
+    EXPECT_EQ(item["resultType"].text, "boolean");
+    EXPECT_TRUE(std::regex_match(item["evaluationTime"].text, std::regex("[0-9]+")));
+    EXPECT_EQ(item["description"].text, "\xE4\xB8\xAD\xE6\x96\x87");
+    EXPECT_EQ(document["summary"]["total"].number, 1);
+    EXPECT_EQ(document["summary"]["true"].number, 1);
+    EXPECT_EQ(document["summary"]["false"].number, 0);
+    EXPECT_EQ(document["summary"]["error"].number, 0);
+    EXPECT_EQ(document["export"]["path"].text, std::string(exported.Text().View()));
+    EXPECT_TRUE(document["export"]["written"].boolean);
+    // Progress went to standard error as it happened, and nothing else did.
+    EXPECT_NE(run.err.find("COMPLIANCE_Progress "), std::string::npos) << run.err;
+    EXPECT_EQ(Count(run.err, "\n"), Count(run.err, "% completed.\r\n"));
+    agent.reset();
+
+    // A failure: its status, code, name and explanation; no items; nothing exported.
+    run = RunTool({L"--json", L"-x", url, L"pass.xml", Wide(scratch_ / "never.xml")});
+    EXPECT_EQ(run.exitCode, 5u);
+    const JsonValue failed = ParseJson(run.out);
+    EXPECT_EQ(failed["outcome"]["status"].number, 5);
+    EXPECT_EQ(failed["outcome"]["code"].number, -2);
+    EXPECT_EQ(failed["outcome"]["name"].text, "AgentNotRunning");
+    EXPECT_EQ(failed["outcome"]["message"].text, "the agent is not running: start TVKClient and try again");
+    EXPECT_TRUE(failed["items"].elements.empty());
+    EXPECT_EQ(failed["summary"]["total"].number, 0);
+    EXPECT_FALSE(failed["export"]["written"].boolean);
+    EXPECT_EQ(run.err, "Verimark: the agent is not running: start TVKClient and try again [-2]\r\n");
+
+    // Not understood: the usage text on standard error, the document still on standard output.
+    run = RunTool({L"--json", L"-c", url});
+    EXPECT_EQ(run.exitCode, 2u);
+    EXPECT_EQ(ParseJson(run.out)["outcome"]["status"].number, 2);
+    EXPECT_EQ(run.err.rfind("Usage: \r\n", 0), 0u);
+}
+
+// Ctrl+C mid-evaluation, to the tool's own process group or to every process of its
+// console: the tool stops polling, sends its Close, lets go of the lock and ends as
+// cancelled, or without --exit-codes as an interrupted console program does. (Ctrl+Break
+// takes the same way in the tool; Wine cannot send it.)
+TEST_F(Automation, CtrlCAndCtrlBreakCloseTheSession)
+{
+    const struct {
+        const wchar_t* event;
+        bool exitCodes;
+        DWORD status;
+    } cases[] = {
+        {L"group", true, 11},
+        {L"console", true, 11},
+        {L"group", false, static_cast<DWORD>(STATUS_CONTROL_C_EXIT)},
+    };
+    auto agent = StartAgent({}, L"" VERIMARK_SAMPLE_DATA, L"2000");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::string(c.event, c.event + std::wcslen(c.event)) << " " << c.exitCodes);
+        const std::size_t closes = Count(agent->Output(), "took Close request");
+        std::vector<std::wstring> args{c.event, L"% completed.", Verimark()};
+        if (c.exitCodes)
+            args.push_back(L"--exit-codes");
+        for (const wchar_t* a : {L"-c", url.c_str(), L"Workstation Baseline"})
+            args.push_back(a);
+        const Finished run =
+            RunProgram(ProgramPath(L"tool/send_console_event.exe"), args, 60000, CREATE_NEW_CONSOLE);
+        EXPECT_EQ(run.exitCode, c.status) << run.out << run.err;
+        EXPECT_NE(run.out.find("% completed.\r\n"), std::string::npos) << run.out;
+        EXPECT_NE(run.err.find("Verimark: cancelled; the session was closed"), std::string::npos) << run.err;
+        EXPECT_LT(run.seconds, 15.0);
+        EXPECT_TRUE(agent->WaitForOutput("took Close request", 5000));
+        EXPECT_EQ(Count(agent->Output(), "took Close request"), closes + 1);
+        EXPECT_TRUE(ComplianceLock().Acquire());
+        EXPECT_FALSE(PendingRequest());
+    }
+    // The next run opens and polls as usual.
+    const Finished next = RunTool({L"--exit-codes", L"--timeout", L"2", L"-c", url, L"Workstation Baseline"});
+    EXPECT_EQ(next.exitCode, 10u) << next.out << next.err;
+}
+
+}  // namespace
