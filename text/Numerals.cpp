@@ -106,3 +106,47 @@ std::int32_t ParseInt32(U8String text)
         throw NumeralTooLarge();
     return static_cast<std::int32_t>(result.value);
 }
+
+void Int32Accumulator::Add(U8String piece) noexcept
+{
+    for (const char* p = piece.first; p != piece.last && status_ == ParseStatus::Ok; ++p) {
+        if (!any_) {
+            any_ = true;
+            if (*p == '-' || *p == '+') {
+                sign_ = *p == '-' ? Sign::Minus : Sign::Plus;
+                continue;
+            }
+        }
+        // As ParseMagnitude: the multiplication is checked before the byte is looked at.
+        digits_ = true;
+        if (magnitude_ > UINT64_MAX / 10) {
+            status_ = ParseStatus::TooLarge;
+            break;
+        }
+        magnitude_ *= 10;
+        const auto byte = static_cast<unsigned char>(*p);
+        if (byte < '0' || byte > '9') {
+            status_ = ParseStatus::NotANumeral;
+            break;
+        }
+        const unsigned digit = byte - '0';
+        if (magnitude_ > UINT64_MAX - digit) {
+            status_ = ParseStatus::TooLarge;
+            break;
+        }
+        magnitude_ += digit;
+    }
+}
+
+std::int32_t Int32Accumulator::Value() const
+{
+    if (status_ == ParseStatus::NotANumeral || !digits_)
+        throw NotANumeral();
+    if (status_ == ParseStatus::TooLarge)
+        throw NumeralTooLarge();
+    const std::uint64_t limit = sign_ == Sign::Minus ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1;
+    if (magnitude_ > limit)
+        throw NumeralTooLarge();
+    return sign_ == Sign::Minus ? static_cast<std::int32_t>(-static_cast<std::int64_t>(magnitude_))
+                                : static_cast<std::int32_t>(magnitude_);
+}

@@ -22,3 +22,19 @@ struct ParseResult {
 // An optional sign, then ASCII digits and nothing else.
 ParseResult ParseInt64(U8String text) noexcept;
 std::int32_t ParseInt32(U8String text);
+
+// ParseInt32 over a text that arrives in pieces, holding a few bytes of state however long
+// it grows: the same value, or the same exception, as ParseInt32 of the whole text.
+class Int32Accumulator {
+public:
+    void Add(U8String piece) noexcept;
+    std::int32_t Value() const;
+
+private:
+    enum class Sign : std::uint8_t { Unseen, Plus, Minus };
+    std::uint64_t magnitude_ = 0;
+    ParseStatus status_ = ParseStatus::Ok;
+    Sign sign_ = Sign::Unseen;
+    bool any_ = false;     // a byte has arrived
+    bool digits_ = false;  // a byte of the magnitude has arrived
+};

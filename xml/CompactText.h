@@ -4,8 +4,8 @@
 // response has millions of them and most of their texts are short.
 //
 // It is the project's small string for texts that come by the million: the element tree's,
-// the result items' (which borrow them from the tree), and so the request's too, which
-// share their type. It lives here because its borrowed form belongs to the tree's arena;
+// and the request's, which share its type. (A response's items are packed apart, in
+// compliance/ComplianceItems.h.) It lives here because its borrowed form belongs to the tree's arena;
 // CopiedUString (text/) is the string of everything else.
 //
 // A text in an arena is borrowed: the arena owns the bytes, the text never frees them,

@@ -1,5 +1,6 @@
 #include "xml/SimpleXMLParserPL.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -14,14 +15,31 @@ const char* ScanTo(const char* p, const char* end, char a, char b)
     while (end - p >= 8) {
         std::uint64_t word;
         std::memcpy(&word, p, 8);
+        if constexpr (std::endian::native == std::endian::big)
+            word = __builtin_bswap64(word);
         const std::uint64_t x = word ^ aa, y = word ^ bb;
-        if (((x - ones) & ~x & highs) | ((y - ones) & ~y & highs))
-            break;
+        // A byte's high bit is set here when the byte is a or b; a borrow can mark bytes
+        // above a hit too, never one below it: the lowest mark is the first hit.
+        if (const std::uint64_t hits = ((x - ones) & ~x & highs) | ((y - ones) & ~y & highs))
+            return p + std::countr_zero(hits) / 8;
         p += 8;
     }
     while (p < end && *p != a && *p != b)
         ++p;
     return p;
+}
+
+// Appends a run of bytes: short runs (most names and texts) byte by byte, which costs
+// less than a call into the runtime's memcpy; longer ones through it.
+void AppendRun(std::string& to, const char* first, const char* last)
+{
+    const auto n = static_cast<std::size_t>(last - first);
+    if (n > 16) {
+        to.append(first, n);
+        return;
+    }
+    for (; first != last; ++first)
+        to.push_back(*first);
 }
 
 int HexValue(char c)
@@ -86,17 +104,28 @@ std::string DecodeXMLEntity(std::string_view entity)
 
 void SimpleXMLParserPL::Feed(const char* p, const char* end)
 {
+    FeedPiece(p, end);
+    if (textAtPieceEnds_ && (state_ == State::Content || state_ == State::CData))
+        DeliverText();
+}
+
+void SimpleXMLParserPL::FeedPiece(const char* p, const char* end)
+{
     while (p < end) {
         // The states that collect runs take them whole; the rest go byte by byte.
         switch (state_) {
         case State::Content: {
             const char* stop = ScanTo(p, end, '<', '&');
-            if (stop != end && text_.empty() && stop != p) {
+            if (!wantText_) {
+                p = stop;
+                if (p == end)
+                    return;
+            } else if (stop != end && text_.Empty() && stop != p) {
                 // The whole run is in this piece: deliver it from the input, without a copy.
                 handler_->OnCharacters({p, stop});
                 p = stop;
             } else {
-                text_.append(p, static_cast<std::size_t>(stop - p));
+                text_.Append(p, stop);
                 p = stop;
                 if (p == end)
                     return;
@@ -108,7 +137,8 @@ void SimpleXMLParserPL::Feed(const char* p, const char* end)
         case State::TextEntity:
         case State::ValueEntity: {
             const char* stop = ScanTo(p, end, ';', ';');
-            entity_.append(p, static_cast<std::size_t>(stop - p));
+            if (state_ == State::TextEntity ? wantText_ : keepAttributes_)
+                entity_.Append(p, stop);
             p = stop;
             if (p == end)
                 return;
@@ -118,7 +148,8 @@ void SimpleXMLParserPL::Feed(const char* p, const char* end)
         }
         case State::AttributeValue: {
             const char* stop = ScanTo(p, end, quote_, '&');
-            CurrentSlot().value.append(p, static_cast<std::size_t>(stop - p));
+            if (keepAttributes_)
+                AppendRun(CurrentSlot().value, p, stop);
             p = stop;
             if (p == end)
                 return;
@@ -133,7 +164,7 @@ void SimpleXMLParserPL::Feed(const char* p, const char* end)
                 ++stop;
             if (stop != p) {
                 selfClosing_ = false;
-                name_.append(p, static_cast<std::size_t>(stop - p));
+                AppendName(p, stop);
                 p = stop;
                 if (p == end)
                     return;
@@ -142,7 +173,8 @@ void SimpleXMLParserPL::Feed(const char* p, const char* end)
         }
         case State::EndTag: {
             const char* stop = ScanTo(p, end, '>', '>');
-            name_.append(p, static_cast<std::size_t>(stop - p));
+            if (keepEndNames_)
+                AppendName(p, stop);
             p = stop;
             if (p == end)
                 return;
@@ -150,7 +182,8 @@ void SimpleXMLParserPL::Feed(const char* p, const char* end)
         }
         case State::AttributeName: {
             const char* stop = ScanTo(p, end, '=', '=');
-            CurrentSlot().name.append(p, static_cast<std::size_t>(stop - p));
+            if (keepAttributes_)
+                AppendRun(CurrentSlot().name, p, stop);
             p = stop;
             if (p == end)
                 return;
@@ -164,10 +197,10 @@ void SimpleXMLParserPL::Feed(const char* p, const char* end)
         switch (state_) {
         case State::TagOpen:
             if (b == ' ') {
-                if (!name_.empty())
+                if (!name_.Empty())
                     Go(State::InTag);
             } else if (b == '/') {
-                if (name_.empty())
+                if (name_.Empty())
                     state_ = State::EndTag;
                 else
                     selfClosing_ = true;
@@ -180,9 +213,9 @@ void SimpleXMLParserPL::Feed(const char* p, const char* end)
                 }
             } else {
                 selfClosing_ = false;
-                name_ += b;
-                if (b == '[' && name_ == "![CDATA[") {
-                    name_.clear();
+                AppendName(&b, &b + 1);
+                if (b == '[' && name_.View() == "![CDATA[") {
+                    name_.Clear();
                     history_[0] = history_[1] = 0;
                     state_ = State::CData;
                 }
@@ -191,8 +224,8 @@ void SimpleXMLParserPL::Feed(const char* p, const char* end)
         case State::EndTag:
             if (b == '>')
                 Go(State::Content);
-            else
-                name_ += b;
+            else if (keepEndNames_)
+                AppendName(&b, &b + 1);
             break;
         case State::InTag:
             if (b == '>')
@@ -205,7 +238,7 @@ void SimpleXMLParserPL::Feed(const char* p, const char* end)
         case State::AttributeName:
             if (b == '=')
                 state_ = State::BeforeValue;
-            else
+            else if (keepAttributes_)
                 CurrentSlot().name += b;
             break;
         case State::BeforeValue:
@@ -226,8 +259,8 @@ void SimpleXMLParserPL::Feed(const char* p, const char* end)
             if (b == '>' && history_[0] == ']' && history_[1] == ']') {
                 Go(State::Content);
             } else {
-                if (history_[0] != 0)
-                    text_ += history_[0];
+                if (history_[0] != 0 && wantText_)
+                    text_.Append(history_[0]);
                 history_[0] = history_[1];
                 history_[1] = b;
             }
@@ -253,8 +286,10 @@ void SimpleXMLParserPL::Exit(State next)
         DeliverText();
         break;
     case State::TextEntity: {
-        entity_ += ';';
-        const std::string decoded = DecodeXMLEntity(entity_);
+        if (!wantText_)
+            break;
+        entity_.Append(';');
+        const std::string decoded = DecodeXMLEntity(entity_.View());
         handler_->OnCharacters(std::string_view(decoded));
         break;
     }
@@ -264,19 +299,21 @@ void SimpleXMLParserPL::Exit(State next)
         break;
     case State::EndTag:
         if (next == State::Content)
-            handler_->OnEndElement(std::string_view(name_));
+            handler_->OnEndElement(name_.View());
         break;
     case State::InTag:
         if (next == State::Content)
             DeliverTag(true);
         break;
     case State::AttributeValue:
-        if (next != State::ValueEntity)
+        if (next != State::ValueEntity && keepAttributes_)
             ++attributeCount_;
         break;
     case State::ValueEntity:
-        entity_ += ';';
-        CurrentSlot().value += DecodeXMLEntity(entity_);
+        if (!keepAttributes_)
+            break;
+        entity_.Append(';');
+        CurrentSlot().value += DecodeXMLEntity(entity_.View());
         break;
     default:
         break;
@@ -288,11 +325,11 @@ void SimpleXMLParserPL::Enter(State next)
     switch (next) {
     case State::TextEntity:
     case State::ValueEntity:
-        entity_.assign(1, '&');
+        entity_.Assign('&');
         break;
     case State::TagOpen:
         hyphens_ = 0;
-        name_.clear();
+        name_.Clear();
         attributeCount_ = 0;
         selfClosing_ = false;
         break;
@@ -304,7 +341,8 @@ void SimpleXMLParserPL::Enter(State next)
         break;
     case State::AttributeName:
         selfClosing_ = false;
-        CurrentSlot().name += byte_;
+        if (keepAttributes_)
+            CurrentSlot().name += byte_;
         break;
     case State::Comment:
         hyphens_ = 0;
@@ -314,12 +352,20 @@ void SimpleXMLParserPL::Enter(State next)
     }
 }
 
+void SimpleXMLParserPL::AppendName(const char* first, const char* last)
+{
+    const std::size_t room = nameLimit_ - std::min(nameLimit_, name_.Size());
+    if (static_cast<std::size_t>(last - first) > room)
+        last = first + room;
+    name_.Append(first, last);
+}
+
 void SimpleXMLParserPL::DeliverText()
 {
-    if (text_.empty())
+    if (text_.Empty())
         return;
-    handler_->OnCharacters(std::string_view(text_));
-    text_.clear();
+    handler_->OnCharacters(text_.View());
+    text_.Clear();
 }
 
 void SimpleXMLParserPL::DeliverTag(bool withAttributes)
@@ -328,8 +374,8 @@ void SimpleXMLParserPL::DeliverTag(bool withAttributes)
     if (withAttributes)
         for (std::size_t i = 0; i < attributeCount_; ++i)
             pointers_.push_back(&slots_[i]);
-    const U8String name = std::string_view(name_);
-    if (!name_.empty() && name_[0] == '?') {
+    const U8String name = name_.View();
+    if (!name_.Empty() && name_.Front() == '?') {
         handler_->OnProcessingInstruction(name, pointers_);
         return;
     }

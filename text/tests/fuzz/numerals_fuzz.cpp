@@ -1,5 +1,5 @@
-// ParseInt64 against an independent reading of the same rules, and the formatters
-// against their capacities.
+// ParseInt64 against an independent reading of the same rules, ParseInt32 against its
+// piecewise form, and the formatters against their capacities.
 #include "text/Numerals.h"
 
 #include <cstdint>
@@ -49,6 +49,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ParseStatus expectedStatus = Reference(text, expected);
     const ParseResult result = ParseInt64(U8String(std::string_view(text)));
     if (result.status != expectedStatus || (result.status == ParseStatus::Ok && result.value != expected))
+        std::abort();
+
+    // ParseInt32 of the whole text against the accumulator fed in pieces: the same value
+    // or the same exception.
+    auto outcome = [](auto read) -> std::int64_t {
+        try {
+            return read();
+        } catch (const NotANumeral&) {
+            return INT64_MIN;
+        } catch (const NumeralTooLarge&) {
+            return INT64_MAX;
+        }
+    };
+    const std::int64_t whole = outcome([&] { return ParseInt32(U8String(std::string_view(text))); });
+    const std::int64_t pieces = outcome([&] {
+        Int32Accumulator accumulator;
+        const std::size_t cut = size == 0 ? 0 : data[0] % (size + 1), second = std::max(cut, size / 2);
+        accumulator.Add(U8String(text.data(), text.data() + cut));
+        accumulator.Add(U8String(text.data() + cut, text.data() + second));
+        accumulator.Add(U8String(text.data() + second, text.data() + size));
+        return accumulator.Value();
+    });
+    if (whole != pieces)
         std::abort();
 
     if (size >= 5) {
