@@ -8,12 +8,14 @@ set(VERIMARK_PORTABLE_xml
   xml/CompactText.cpp xml/TreeArena.cpp xml/SimpleXMLParserPL.cpp xml/XMLElementPL.cpp xml/XMLTreeParserPL.cpp
   xml/XMLTreeStorage.cpp xml/XMLWriter.cpp)
 set(VERIMARK_PORTABLE_files files/FileLocation.cpp files/FileIOError.cpp files/LocalPath.cpp)
-set(VERIMARK_PORTABLE_compliance compliance/ComplianceTypes.cpp compliance/ResponseInterpretation.cpp)
+set(VERIMARK_PORTABLE_compliance compliance/ComplianceItems.cpp compliance/ComplianceTypes.cpp
+    compliance/ResponseInterpretation.cpp
+    compliance/ResponseReader.cpp)
 set(VERIMARK_PORTABLE_com com/RegistryScript.cpp com/RegistryEditor.cpp)
 
 # <name>:<folder>: <folder>/tests/fuzz/<name>_fuzz.cpp, its corpus in <folder>/tests/fuzz/corpus/<name>.
 set(VERIMARK_FUZZ_TARGETS numerals:text format:text xml_parser_split:xml xml_writer_roundtrip:xml
-    response:compliance file_location:files registry_script:com)
+    response:compliance response_reader:compliance file_location:files registry_script:com)
 
 # The portable sources of a library as full paths.
 function(verimark_portable_sources library variable)

@@ -148,10 +148,10 @@ std::int32_t ComplianceSession::GetResult(std::int32_t index, _bstr_t& designato
 {
     if (!resultsReady_)
         return ComplianceResult::ResultsNotReady;
-    const std::vector<ComplianceResultItem>& items = current_.response.items;
+    const ComplianceItems& items = current_.response.items;
     if (static_cast<std::uint32_t>(index) >= items.size())
         return ComplianceResult::NoSuchItem;
-    const ComplianceResultItem& item = items[static_cast<std::size_t>(index)];
+    const ComplianceResultItem item = items[static_cast<std::size_t>(index)];
     try {
         // In order; a text that is not UTF-8 stops here, the outputs before it keep their new texts.
         designator = ToBstr(item.designator);

@@ -1,10 +1,11 @@
 #include "compliance/ResponseFile.h"
 
-#include "compliance/ResponseInterpretation.h"
+#include "compliance/ResponseReader.h"
 #include "files/FileHandleOperations.h"
 #include "files/FileName.h"
 #include "files/FileReadingLoop.h"
-#include "xml/XMLTreeParserPL.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -24,24 +25,24 @@ ReadResponse ReadResponseFile(const ResponseReading& reading)
     read.file = std::make_unique<WindowsPlatform::FileReadingPath>();
     // Shared with readers only: nobody writes the answer while it is read, or after, while
     // it is held.
-    read.file->Adopt(reading.directory.OpenPlainFile(responseName, GENERIC_READ, FILE_SHARE_READ), location);
-    const FileFacts facts = FactsOf(read.file->Handle(), location);
+    FileFacts facts;
+    read.file->Adopt(reading.directory.OpenPlainFile(responseName, GENERIC_READ, FILE_SHARE_READ, &facts), location);
     if (facts.size > reading.sizeLimit)
         throw VerimarkResponseTooLarge{facts.size, reading.sizeLimit};
     if (Older(facts.lastWrite, reading.notBefore))
         throw VerimarkResponseStale();
-    const std::unique_ptr<char[]> buffer(new char[readBufferSize]);
-    XMLTreeParserPL parser;
+    // No more room than the answer needs: a small one touches few fresh pages.
+    const std::size_t bufferSize = static_cast<std::size_t>(std::max<std::uint64_t>(1, std::min<std::uint64_t>(facts.size, readBufferSize)));
+    const std::unique_ptr<char[]> buffer(new char[bufferSize]);
+    ResponseReader reader;
     std::uint64_t bytes = 0;
-    for (FileReadingLoop loop(buffer.get(), buffer.get() + readBufferSize, *read.file, 0); loop.Remaining() != 0;
+    for (FileReadingLoop loop(buffer.get(), buffer.get() + bufferSize, *read.file, 0); loop.Remaining() != 0;
          loop.Next()) {
-        parser.Feed(loop.Window().first, loop.Window().last);
+        reader.Feed(loop.Window().first, loop.Window().last);
         bytes += loop.Window().Length();
         if (reading.watcher)
             reading.watcher->AfterWindow(bytes);
     }
-    if (!parser.Root() || parser.OpenElementCount() != 0)
-        throw VerimarkResponseReadFailure();
-    read.response = InterpretResponse(parser);
+    read.response = reader.Finish();
     return read;
 }

@@ -7,35 +7,18 @@ namespace {
 
 bool Is(const XMLElementPL& element, std::string_view name) { return element.Name().View() == name; }
 
-void ReadItem(XMLElementPL& element, ComplianceResultItem& item)
+void ReadItem(XMLElementPL& element, ComplianceItems& items)
 {
-    struct Field {
-        std::string_view name;
-        CompactText ComplianceResultItem::*text;
-    };
-    static constexpr Field fields[] = {
-        {"Designator", &ComplianceResultItem::designator},
-        {"Result", &ComplianceResultItem::result},
-        {"ResultType", &ComplianceResultItem::resultType},
-        {"EvaluationTime", &ComplianceResultItem::evaluationTime},
-        {"Description", &ComplianceResultItem::description},
-        {"Comment", &ComplianceResultItem::comment},
-    };
+    static constexpr std::string_view fields[ComplianceItems::FieldCount] = {
+        "Designator", "Result", "ResultType", "EvaluationTime", "Description", "Comment"};
+    ComplianceItems::Texts texts;
     for (XMLElementPL& child : element.TrimChildren())
-        for (const Field& field : fields)
-            if (Is(child, field.name)) {
-                // A repeated element replaces the earlier text. The tree is done with: take the text.
-                item.*field.text = child.TakeText();
+        for (std::size_t f = 0; f < ComplianceItems::FieldCount; ++f)
+            if (Is(child, fields[f])) {
+                texts[f] = child.Text();  // a repeated element replaces the earlier text
                 break;
             }
-}
-
-std::size_t CountItems(const XMLElementPL& root)
-{
-    std::size_t n = 0;
-    for (const XMLElementPL& child : root.ChildList())
-        n += Is(child, "ResponseItem");
-    return n;
+    items.Add(texts);
 }
 
 }  // namespace
@@ -44,7 +27,6 @@ ComplianceResponse InterpretResponse(XMLTreeParserPL& parsed)
 {
     XMLElementPL& root = *parsed.Root();
     ComplianceResponse response;
-    response.texts = parsed.TextStorage();
     if (!Is(root, "TVKVerimarkResponse"))
         throw VerimarkResponseBadDocumentType();
     bool typeSeen = false;
@@ -64,9 +46,7 @@ ComplianceResponse InterpretResponse(XMLTreeParserPL& parsed)
         } else if (Is(child, "ResponseProgressPercent")) {
             response.progressPercent = ParseInt32(child.Text());
         } else if (Is(child, "ResponseItem")) {
-            if (response.items.empty())
-                response.items.reserve(CountItems(root));
-            ReadItem(child, response.items.emplace_back());
+            ReadItem(child, response.items);
         }
     }
     if (!typeSeen)

@@ -14,8 +14,7 @@ class VerimarkResponseBadDocumentType {
 class VerimarkResponseTypeFailure {
 };
 
-// The response the root element of a parsed document gives (the parser has a root). Its
-// items take over the texts of the tree, which the caller is done with, and the response
-// keeps the storage of those texts. Throws VerimarkResponseBadDocumentType,
+// The response the root element of a parsed document gives (the parser has a root); its
+// items are copies of the tree's texts. Throws VerimarkResponseBadDocumentType,
 // VerimarkResponseTypeFailure, or NotANumeral / NumeralTooLarge for a progress value.
 ComplianceResponse InterpretResponse(XMLTreeParserPL& parsed);

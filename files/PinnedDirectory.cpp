@@ -50,7 +50,7 @@ bool PinnedDirectory::Has(U8String name) const
     return Child(name).Attributes() != INVALID_FILE_ATTRIBUTES;
 }
 
-void PinnedDirectory::CheckPlainFile(HANDLE file, const FileLocation& location) const
+FileFacts PinnedDirectory::CheckPlainFile(HANDLE file, const FileLocation& location) const
 {
     const FileFacts facts = FactsOf(file, location);
     if (HasBit(facts.attributes, FILE_ATTRIBUTE_DIRECTORY))
@@ -58,6 +58,7 @@ void PinnedDirectory::CheckPlainFile(HANDLE file, const FileLocation& location) 
     if (HasBit(facts.attributes, FILE_ATTRIBUTE_REPARSE_POINT) || facts.links != 1 ||
         !FinalPathNames(FinalPathOf(file, location), location))
         throw LinkedFileError(location, 0);
+    return facts;
 }
 
 UniqueFile PinnedDirectory::CreateNew(U8String name, DWORD access) const
@@ -81,7 +82,7 @@ UniqueFile PinnedDirectory::CreateNew(U8String name, DWORD access) const
     return file;
 }
 
-UniqueFile PinnedDirectory::OpenPlainFile(U8String name, DWORD access, DWORD share) const
+UniqueFile PinnedDirectory::OpenPlainFile(U8String name, DWORD access, DWORD share, FileFacts* facts) const
 {
     const FileLocation location = Child(name);
     UniqueFile file(CreateFileW(NativePath(location).Begin(), access, share, nullptr, OPEN_EXISTING,
@@ -90,7 +91,9 @@ UniqueFile PinnedDirectory::OpenPlainFile(U8String name, DWORD access, DWORD sha
         const DWORD code = GetLastError();
         FailOpen(location, code);
     }
-    CheckPlainFile(file.Get(), location);
+    const FileFacts checked = CheckPlainFile(file.Get(), location);
+    if (facts)
+        *facts = checked;
     return file;
 }
 

@@ -8,6 +8,7 @@
 // The files inside are opened by name, without following a reparse point, with the
 // caller's identity protected, and each is checked again through its handle: a plain file
 // with one link, whose final path is the child of this directory it was opened as.
+#include "files/FileHandleOperations.h"
 #include "files/FileLocation.h"
 #include "text/UniqueResource.h"
 
@@ -27,15 +28,15 @@ public:
     // deleted through its handle), shared with readers. FileFoundError when the name is
     // taken, by anything.
     UniqueFile CreateNew(U8String name, DWORD access) const;
-    // An existing plain file, for `access` and with `share`. LinkedFileError for anything
-    // but a plain file with one link at exactly that name.
-    UniqueFile OpenPlainFile(U8String name, DWORD access, DWORD share) const;
+    // An existing plain file, for `access` and with `share`, and what the checks saw of it.
+    // LinkedFileError for anything but a plain file with one link at exactly that name.
+    UniqueFile OpenPlainFile(U8String name, DWORD access, DWORD share, FileFacts* facts = nullptr) const;
     // Removes a plain file with one link, read-only or not, through its own handle; a
     // missing name is fine. LinkedFileError, leaving it alone, for anything else.
     void RemovePlainFile(U8String name) const;
 
 private:
-    void CheckPlainFile(HANDLE file, const FileLocation& location) const;
+    FileFacts CheckPlainFile(HANDLE file, const FileLocation& location) const;
 
     FileLocation location_;
     UniqueFile handle_;
