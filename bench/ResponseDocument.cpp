@@ -40,3 +40,42 @@ std::string MakeResponseDocument(std::uint32_t items)
     doc += "</TVKVerimarkResponse>";
     return doc;
 }
+
+std::string MakeWorstDocument(std::string_view shape)
+{
+    constexpr std::size_t target = 50'000'000;
+    std::string doc = "<TVKVerimarkResponse><ResponseType>Progress</ResponseType>"
+                      "<ResponseProgressState>1</ResponseProgressState>";
+    if (shape == "attributes") {
+        // Items whose tags carry a thousand attributes each, and one tag with a million.
+        doc += "<Packed";
+        for (int i = 0; i < 1000000; ++i)
+            doc += " a" + std::to_string(i) + "='v'";
+        doc += "/>";
+        while (doc.size() < target) {
+            doc += "<ResponseItem";
+            for (int i = 0; i < 1000; ++i)
+                doc += " attribute" + std::to_string(i) + "=\"some value\"";
+            doc += "><Designator x='1'>d</Designator></ResponseItem>";
+        }
+    } else if (shape == "nesting") {
+        const std::size_t depth = target / 8;
+        for (std::size_t i = 0; i < depth; ++i)
+            doc += "<a>";
+        for (std::size_t i = 0; i < depth; ++i)
+            doc += "</a>";
+    } else if (shape == "huge-text") {
+        doc += "<ResponseItem><Designator>big</Designator><Comment>";
+        doc.append(target, 'x');
+        doc += "</Comment></ResponseItem>";
+    } else if (shape == "empty-items") {
+        while (doc.size() < target)
+            doc += "<ResponseItem/>";
+    } else if (shape == "ignored-text") {
+        doc += "<Notes>";
+        doc.append(target, 'n');
+        doc += "</Notes>";
+    }
+    doc += "</TVKVerimarkResponse>";
+    return doc;
+}

@@ -1,73 +1,112 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmarks under Wine and prints their figures and ratios.
-# Usage: scripts/bench.sh [files|xml|response ...]   (default: all three)
+# Measures the response reader against libxml2's SAX push parser collecting the same six
+# texts per item, each comparison from one run (ours and libxml2's interleaved, best of N,
+# with the spread), and ends with one line per figure and size, for scripts:
+#   bench: warm-ratio <items> <ratio>          parse and build from memory, both native
+#   bench: cold-reader-ratio <items> <ratio>   ReadResponseFile in a fresh process (Wine) to libxml2's cold parse
+#   bench: peak-ratio <items> <ratio>          peak memory while reading, to the document's size
+#   bench: worst-peak-ratio <shape> <ratio>    the same for the worst shapes
+# Usage: scripts/bench.sh [reader|files|tree ...]   (default: reader)
+#   files  the file layer against plain ReadFile/WriteFile loops
+#   tree   the element tree parser, the reader's former route, against libxml2
+# Builds only what it measures: the x86-64 benchmark programs, natively and for Windows.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
+runs=${VERIMARK_BENCH_RUNS:-7}
 
-bash scripts/setup.sh
-source scripts/build.sh
+VERIMARK_ARM64=off bash scripts/setup.sh
+cmake -S . -B build/x86_64 -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-w64-mingw32.cmake" -DVERIMARK_WARNINGS_AS_ERRORS=ON >/dev/null
+cmake --build build/x86_64 --target bench_read_response bench_response_reader bench_xml_parser bench_file_throughput \
+  >/dev/null
 
 export VERIMARK_BUILD_DIR="$root/build/x86_64"
 source cmake/wine-env.sh
 trap 'wineserver -k 2>/dev/null || true' EXIT
-run() { cmake/wine-run.sh "$@"; }
+wine_run() { cmake/wine-run.sh "$@"; }
 bin=build/x86_64/bench
 data="$root/build/bench-data"
+summary=()
 
-# The result line with the highest MB/s of N runs: the machines are shared and noisy.
-best() {
-  local n=$1; shift
-  for ((i = 0; i < n; i++)); do "$@" 2>/dev/null | tr -d '\r'; done | sort -t' ' -k5 -g -r | head -n 1
+native() {
+  mkdir -p build/bench-native
+  [[ -x build/bench-native/libxml2-baseline && build/bench-native/libxml2-baseline -nt bench/libxml2/Libxml2Baseline.cpp ]] ||
+    c++ -O2 -std=c++17 bench/libxml2/Libxml2Baseline.cpp $(xml2-config --cflags --libs) -o build/bench-native/libxml2-baseline
+  # Ours natively too, for the warm comparison: processor time alone, on equal terms.
+  c++ -O3 -std=c++20 -I. bench/ResponseReaderThroughput.cpp bench/ResponseDocument.cpp compliance/ResponseReader.cpp \
+    compliance/ComplianceItems.cpp compliance/ComplianceTypes.cpp xml/SimpleXMLParserPL.cpp text/Numerals.cpp \
+    text/CopiedUString.cpp text/Format.cpp text/UStringBuilder.cpp errors/DebuggableException.cpp \
+    errors/ExceptionPL.cpp cmake/native/NativePlatform.cpp \
+    -o build/bench-native/response-reader
 }
-
-# "<ours> / <theirs>" of the MB/s figure in two result lines.
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { split(a, x, " "); split(b, y, " "); printf "%.2f", x[5] / y[5] }'; }
 
 documents() {
   mkdir -p "$data"
-  [[ -f "$data/items-1000000.xml" ]] || run "$bin/bench_xml_parser.exe" generate "$(winepath -w "$data")" >/dev/null
+  [[ -f "$data/items-1000000.xml" && -f "$data/worst-empty-items.xml" ]] || build/bench-native/response-reader generate "$data"
+}
+
+# The MB/s of a result line ("... <n> MB/s ...").
+mbps() { sed -E 's/.* ([0-9.]+) MB\/s.*/\1/' <<<"$1"; }
+# The growth of a result line ("... growth <x>x of document").
+growth() { sed -E 's/.*growth ([0-9.]+)x.*/\1/' <<<"$1"; }
+# best, median and spread (best to worst, in percent) of numbers on standard input.
+stats() { sort -g | awk '{ v[NR] = $1 } END { printf "%s %s %.0f", v[NR], v[int((NR + 1) / 2)], 100 * (v[NR] - v[1]) / v[NR] }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+bench_reader() {
+  native
+  documents
+  echo "== the response reader against libxml2's SAX push parser, 65568-byte pieces, best of $runs, interleaved"
+  for n in 1000 100000 1000000; do
+    file="$data/items-$n.xml"
+    ours=() theirs=() cold=() libcold=() peak=()
+    for ((i = 0; i < runs; i++)); do
+      ours+=("$(mbps "$(build/bench-native/response-reader warm "$file")")")
+      theirs+=("$(mbps "$(build/bench-native/libxml2-baseline --warm "$file")")")
+      line=$(wine_run "$bin/bench_read_response.exe" "$(winepath -w "$file")" | tr -d '\r')
+      cold+=("$(mbps "$line")")
+      peak+=("$(growth "$line")")
+      libcold+=("$(mbps "$(build/bench-native/libxml2-baseline "$file")")")
+    done
+    read -r ob om os <<<"$(printf '%s\n' "${ours[@]}" | stats)"
+    read -r tb tm ts <<<"$(printf '%s\n' "${theirs[@]}" | stats)"
+    read -r cb cm cs <<<"$(printf '%s\n' "${cold[@]}" | stats)"
+    read -r lb lm ls <<<"$(printf '%s\n' "${libcold[@]}" | stats)"
+    pmax=$(printf '%s\n' "${peak[@]}" | sort -g | tail -n 1)
+    echo "  $n items ($(stat -c %s "$file") bytes):"
+    echo "    warm: reader $ob MB/s (median $om, spread $os%), libxml2 $tb MB/s (median $tm, spread $ts%): ratio $(ratio "$ob" "$tb"), medians $(ratio "$om" "$tm")"
+    echo "    cold: ReadResponseFile $cb MB/s (median $cm, spread $cs%), libxml2 $lb MB/s (median $lm, spread $ls%): ratio $(ratio "$cb" "$lb"), medians $(ratio "$cm" "$lm")"
+    echo "    peak memory while reading: ${pmax}x the document (the highest of $runs)"
+    summary+=("bench: warm-ratio $n $(ratio "$ob" "$tb")" "bench: cold-reader-ratio $n $(ratio "$cb" "$lb")"
+              "bench: peak-ratio $n $pmax")
+  done
+  echo "== peak memory of ReadResponseFile on the worst shapes"
+  for shape in attributes nesting huge-text empty-items ignored-text; do
+    file="$data/worst-$shape.xml"
+    line=$(wine_run "$bin/bench_read_response.exe" "$(winepath -w "$file")" | tr -d '\r')
+    echo "  $shape ($(stat -c %s "$file") bytes): $line"
+    summary+=("bench: worst-peak-ratio $shape $(growth "$line")")
+  done
 }
 
 bench_files() {
   echo "== file layer against plain ReadFile/WriteFile loops"
-  run "$bin/bench_file_throughput.exe"
+  wine_run "$bin/bench_file_throughput.exe"
 }
 
-bench_xml() {
-  echo "== XML tree parser against libxml2's SAX push parser (native), 65568-byte pieces"
+bench_tree() {
+  native
   documents
-  c++ -O2 -std=c++17 bench/libxml2/Libxml2Baseline.cpp $(xml2-config --cflags --libs) -o build/libxml2-baseline
-  # Ours built natively as well, for the warm comparison: processor time alone, on memory
-  # the process has already mapped (see bench/XMLParserThroughput.cpp).
-  c++ -O3 -std=c++20 -I. bench/XMLParserThroughput.cpp bench/ResponseDocument.cpp \
-    xml/CompactText.cpp xml/TreeArena.cpp xml/SimpleXMLParserPL.cpp xml/XMLElementPL.cpp \
-    xml/XMLTreeParserPL.cpp xml/XMLTreeStorage.cpp -o build/xml-parser-native
+  echo "== the element tree parser (no longer the reader's route) against libxml2, under Wine, first run"
   for n in 1000 100000 1000000; do
     file="$data/items-$n.xml"
-    ours=$(best 3 run "$bin/bench_xml_parser.exe" measure "$(winepath -w "$file")")
-    theirs=$(best 3 build/libxml2-baseline "$file")
-    echo "  verimark (Wine): $ours"
-    echo "  libxml2        : $theirs"
-    echo "  throughput ratio, first run in a fresh process (verimark / libxml2): $(ratio "$ours" "$theirs")"
-    ours=$(best 3 build/xml-parser-native warm "$file")
-    theirs=$(best 3 build/libxml2-baseline --warm "$file")
-    echo "  verimark (native, warm): $ours"
-    echo "  libxml2 (native, warm) : $theirs"
-    echo "  throughput ratio, warm (verimark / libxml2): $(ratio "$ours" "$theirs")"
+    echo "  $n items: tree $(wine_run "$bin/bench_xml_parser.exe" measure "$(winepath -w "$file")" | tr -d '\r')"
+    echo "  $n items: libxml2 $(build/bench-native/libxml2-baseline "$file")"
   done
 }
 
-bench_response() {
-  echo "== ReadResponseFile (file layer, tree parser and interpretation), next to the tree parser alone"
-  documents
-  for n in 1000 100000 1000000; do
-    file="$data/items-$n.xml"
-    echo "  response reader: $(best 3 run "$bin/bench_read_response.exe" "$(winepath -w "$file")")"
-    echo "  tree parser    : $(best 3 run "$bin/bench_xml_parser.exe" measure "$(winepath -w "$file")")"
-  done
-}
-
-for what in "${@:-files xml response}"; do
-  for one in $what; do "bench_$one"; done
+for what in ${@:-reader}; do
+  "bench_$what"
 done
+printf '%s\n' "${summary[@]}"

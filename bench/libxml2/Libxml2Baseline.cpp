@@ -7,7 +7,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -66,7 +68,9 @@ struct Figures {
     double seconds = 0;
 };
 
-Figures Measure(const char* path)
+// Cold: the file read in pieces as it is parsed, in a fresh process. Warm: the file in
+// memory first, then parsed from there in the same pieces, as ours is.
+Figures Measure(const char* path, const std::string* document)
 {
     std::ifstream in(path, std::ios::binary);
     std::vector<char> buffer(65568);
@@ -79,9 +83,17 @@ Figures Measure(const char* path)
     const auto start = std::chrono::steady_clock::now();
     xmlParserCtxtPtr ctx = xmlCreatePushParserCtxt(&sax, &state, nullptr, 0, path);
     xmlCtxtUseOptions(ctx, XML_PARSE_HUGE);
-    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
-        xmlParseChunk(ctx, buffer.data(), static_cast<int>(in.gcount()), 0);
-        figures.bytes += static_cast<std::size_t>(in.gcount());
+    if (document) {
+        for (std::size_t at = 0; at < document->size(); at += buffer.size()) {
+            const std::size_t n = std::min(buffer.size(), document->size() - at);
+            xmlParseChunk(ctx, document->data() + at, static_cast<int>(n), 0);
+            figures.bytes += n;
+        }
+    } else {
+        while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
+            xmlParseChunk(ctx, buffer.data(), static_cast<int>(in.gcount()), 0);
+            figures.bytes += static_cast<std::size_t>(in.gcount());
+        }
     }
     xmlParseChunk(ctx, nullptr, 0, 1);
     xmlFreeParserCtxt(ctx);
@@ -94,7 +106,7 @@ Figures Measure(const char* path)
 }  // namespace
 
 // libxml2-baseline <file>          one cold run
-// libxml2-baseline --warm <file>   three runs in one process, the last reported (memory already mapped)
+// libxml2-baseline --warm <file>   three runs from memory in one process, the best reported
 int main(int argc, char** argv)
 {
     const bool warm = argc == 3 && std::strcmp(argv[1], "--warm") == 0;
@@ -107,9 +119,19 @@ int main(int argc, char** argv)
         mallopt(M_TRIM_THRESHOLD, 1 << 30);
     }
     const long before = PeakKilobytes();
+    std::string document;
+    if (warm) {
+        std::ifstream in(argv[argc - 1], std::ios::binary);
+        std::ostringstream whole;
+        whole << in.rdbuf();
+        document = whole.str();
+    }
     Figures f;
-    for (int round = 0; round < (warm ? 3 : 1); ++round)
-        f = Measure(argv[argc - 1]);
+    for (int round = 0; round < (warm ? 3 : 1); ++round) {
+        const Figures now = Measure(argv[argc - 1], warm ? &document : nullptr);
+        if (round == 0 || now.seconds < f.seconds)
+            f = now;
+    }
     std::printf("%zu items %zu bytes %.1f MB/s %.0f items/s peak %.1f MB growth %.2fx of document\n", f.items,
                 f.bytes, f.bytes / 1e6 / f.seconds, f.items / f.seconds, PeakKilobytes() / 1e3,
                 (PeakKilobytes() - before) * 1e3 / f.bytes);
