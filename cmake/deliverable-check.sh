@@ -2,7 +2,9 @@
 # Static checks of one architecture's shipped binaries, which hold whether or not anything
 # here can run them: the machine; the tool a console program; imports of system DLLs only
 # (on ARM64 also the UCRT's API sets); the COM server's four exports, undecorated, and its
-# type library, registry scripts and manifest; the image hardening (ASLR, high entropy on
+# type library, registry scripts and manifest; both binaries' version blocks (the
+# project's version, company, product, copyright) and the tool's manifest (asInvoker,
+# supported Windows versions, long paths); the image hardening (ASLR, high entropy on
 # 64-bit, no executable data, and control-flow guard on ARM64); and on ARM64 no trace of
 # the formatting shim that only the emulated test runs carry.
 #   deliverable-check.sh x86_64|i686|aarch64 <tool.exe> <server.dll>
@@ -48,4 +50,20 @@ grep -q 'Type: MANIFEST' <<<"$resources" || fail "no manifest"
 registry=$(sed -n '/Type: REGISTRY/,/Type: /p' <<<"$resources" | grep -Eo 'Name: \(ID 10[234]\)' | sort -u | wc -l)
 [[ $registry -eq 3 ]] || fail "not the three registry scripts (102 to 104)"
 grep -qa 'TVKVerimarkMod.Session.1' "$server" || fail "the registry scripts lack the Session class"
-echo "$arch deliverables: machine, subsystem, imports, exports, resources and hardening as they must be"
+version=$(sed -n 's/^project(Verimark VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../CMakeLists.txt")
+for binary in "$tool" "$server"; do
+  grep -q 'Type: VERSIONINFO' <<<"$($readobj --coff-resources "$binary")" || fail "$binary: no version block"
+  texts=$(x86_64-w64-mingw32-strings -el "$binary")
+  for text in CompanyName Quorlan FileVersion ProductVersion ProductName LegalCopyright "Copyright (C) Quorlan" \
+              "$version.0"; do
+    grep -qxF "$text" <<<"$texts" || fail "$binary: its version block lacks \"$text\""
+  done
+done
+grep -q 'Type: MANIFEST' <<<"$($readobj --coff-resources "$tool")" || fail "$tool: no manifest"
+manifest=$(x86_64-w64-mingw32-strings -n 8 "$tool")
+for text in 'level="asInvoker"' '<ws2:longPathAware>true</ws2:longPathAware>' \
+            '<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>'; do
+  grep -qF "$text" <<<"$manifest" || fail "$tool: its manifest lacks $text"
+done
+grep -qF 'activeCodePage' <<<"$manifest" && fail "$tool: its manifest changes the ANSI code page"
+echo "$arch deliverables: machine, subsystem, imports, exports, resources, versions, manifest and hardening as they must be"

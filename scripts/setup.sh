@@ -15,6 +15,7 @@ packages=(
   libwine-dev
   clang libclang-rt-14-dev
   wixl msitools
+  faketime osslsigncode openssl
 )
 
 installed() { [[ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null || true)" == "install ok installed" ]]; }

@@ -56,6 +56,13 @@ status=0
 # beside the suites: those mostly wait in real time, the fuzzers keep one processor busy.
 bash scripts/fuzz.sh "${VERIMARK_FUZZ_SECONDS:-20}" >"$logs/fuzz.log" 2>&1 &
 fuzz_pid=$!
+# The release artifacts built twice from the commit, compared byte for byte
+# (VERIMARK_REPRODUCE=off leaves it out).
+reproduce_pid=""
+if [[ ${VERIMARK_REPRODUCE:-on} != off ]]; then
+  bash scripts/reproduce.sh >"$logs/reproduce.log" 2>&1 &
+  reproduce_pid=$!
+fi
 pids=()
 for arch in "${suites[@]:1}"; do
   suite "$arch" "$@" >"$logs/$arch.log" 2>&1 &
@@ -72,9 +79,17 @@ done
 echo "== fuzz targets"
 wait "$fuzz_pid" || status=1
 cat "$logs/fuzz.log"
+if [[ -n $reproduce_pid ]]; then
+  echo "== reproducibility"
+  wait "$reproduce_pid" || status=1
+  cat "$logs/reproduce.log"
+fi
 
 echo
 for arch in "${suites[@]}"; do
   echo "== $arch suite: $(grep -E '^[0-9]+% tests passed' "$logs/$arch.log" || echo "no summary (see $logs/$arch.log)")"
 done
+if [[ -n $reproduce_pid ]]; then
+  echo "== reproducibility: $(grep -c ' identical$' "$logs/reproduce.log") artifacts identical, $(grep -c ' DIFFERS' "$logs/reproduce.log") differing"
+fi
 exit $status
