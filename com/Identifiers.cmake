@@ -1,5 +1,6 @@
 # The server's fixed identifiers, in this one place: the type library, the registry
-# scripts and the C++ object map are all generated or compiled from these values.
+# scripts, the resource script and the C++ object map are all generated or compiled from
+# these values.
 set(VERIMARK_LIBID         "5B0F3A61-2C4E-4F7B-9C1D-7E2A0B6C4D11")
 set(VERIMARK_CLSID_PROGRESS "5B0F3A62-2C4E-4F7B-9C1D-7E2A0B6C4D11")
 set(VERIMARK_CLSID_RESPONSE "5B0F3A63-2C4E-4F7B-9C1D-7E2A0B6C4D11")
@@ -10,3 +11,7 @@ set(VERIMARK_IID_ISESSION   "5B0F3A67-2C4E-4F7B-9C1D-7E2A0B6C4D11")
 # The type library's own name (its helpstring), and its version.
 set(VERIMARK_TYPELIB_NAME   "TVKVerimarkMod 1.0 Type Library")
 set(VERIMARK_TYPELIB_VERSION "1.0")
+# The resources of type REGISTRY that hold each class's registry script.
+set(VERIMARK_REGISTRY_PROGRESS 102)
+set(VERIMARK_REGISTRY_RESPONSE 103)
+set(VERIMARK_REGISTRY_SESSION  104)

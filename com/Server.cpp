@@ -3,6 +3,7 @@
 #include "com/EntryPoint.h"
 #include "com/Module.h"
 #include "com/Registrar.h"
+#include "com/ResourceIds.h"
 #include "com/SessionObject.h"
 #include "text/ComResource.h"
 
@@ -22,9 +23,9 @@ struct ObjectMapEntry {
 };
 
 ObjectMapEntry objectMap[] = {
-    {CLSID_Progress, 102, &CProgress::Create<CProgress>, nullptr},
-    {CLSID_Response, 103, &CResponse::Create<CResponse>, nullptr},
-    {CLSID_Session, 104, &CSession::Create<CSession>, nullptr},
+    {CLSID_Progress, VERIMARK_REGISTRY_PROGRESS, &CProgress::Create<CProgress>, nullptr},
+    {CLSID_Response, VERIMARK_REGISTRY_RESPONSE, &CResponse::Create<CResponse>, nullptr},
+    {CLSID_Session, VERIMARK_REGISTRY_SESSION, &CSession::Create<CSession>, nullptr},
 };
 
 std::mutex factoryMutex;

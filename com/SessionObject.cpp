@@ -58,7 +58,7 @@ HRESULT RaiseResponseError(long code, const wchar_t* text)
             create.Get()->SetSource(progId.Get());
         create.Get()->SetDescription(const_cast<LPOLESTR>(text));
         UniqueInterface<IErrorInfo> info;
-        if (SUCCEEDED(create.Get()->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(info.Put()))))
+        if (SUCCEEDED(create.Query(info)))
             SetErrorInfo(0, info.Get());
     }
     return static_cast<HRESULT>(code);

@@ -18,7 +18,7 @@ public:
     // Caches live as long as the library. A real unload has released what they held before
     // this runs (see Module::AtUnload); at the end of the process nothing may call into
     // another library, and the system takes everything back, so nothing is released here.
-    ~TypeInfoCache() { (void)info_.Release(); }
+    ~TypeInfoCache() { (void)info_.Detach(); }
 
     // The cached type information (no reference added for the caller), or the load's failure.
     HRESULT Get(LCID locale, ITypeInfo** info);

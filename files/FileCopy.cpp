@@ -16,9 +16,10 @@ void CopyLocation(const FileLocation& source, const FileLocation& destination)
         MakeNonexistent(destination);
     if (source.Attributes() == INVALID_FILE_ATTRIBUTES)
         throw FileNotFoundError(source, ERROR_FILE_NOT_FOUND);
-    if (CopyFileW(NativePath(source).Begin(), NativePath(destination).Begin(), TRUE))
+    const CopiedU16String from = NativePath(source), to = NativePath(destination);
+    if (CopyFileW(from.Begin(), to.Begin(), TRUE))
         return;
-    const DWORD code = GetLastError();
+    const DWORD code = GetLastError();  // before anything is freed
     if (code == ERROR_FILE_NOT_FOUND)
         throw FileNotFoundError(source, code);
     if (code == ERROR_FILE_EXISTS)

@@ -2,6 +2,7 @@
 
 #include "files/FileIOError.h"
 #include "files/FileLocation.h"
+#include "text/Win32.h"
 
 #include <algorithm>
 #include <span>
@@ -17,18 +18,30 @@ struct Row {
     Kind kinds[ColumnCount];
 };
 
-// Groups of codes that share a row.
-constexpr std::uint32_t NF[] = {2, 6, 18, 107};
-constexpr std::uint32_t DNF[] = {3, 15, 17,  34,  52,  53,  55,  67,  70,  85,
-                           111, 123, 124, 125, 144, 154, 161, 206, 208, 267};
-constexpr std::uint32_t PERM_EXCEPT_80_183[] = {5, 12, 19, 29, 54, 58, 64, 65, 71, 82, 86, 170, 999};
-constexpr std::uint32_t SEEK[] = {24, 25, 27, 30, 131, 132};
-constexpr std::uint32_t LOCK[] = {33, 108, 167};
-constexpr std::uint32_t FULL[] = {39, 112};
-constexpr std::uint32_t SUCCESS[] = {0};
-constexpr std::uint32_t HANDLE_EOF[] = {38};
-constexpr std::uint32_t EXISTS[] = {80, 183};
-constexpr std::uint32_t SHARING[] = {32};
+// Groups of codes that share a row, by their names in <winerror.h> (the values in brackets).
+constexpr std::uint32_t NF[] = {ERROR_FILE_NOT_FOUND /* 2 */, ERROR_INVALID_HANDLE /* 6 */,
+    ERROR_NO_MORE_FILES /* 18 */, ERROR_DISK_CHANGE /* 107 */};
+constexpr std::uint32_t DNF[] = {ERROR_PATH_NOT_FOUND /* 3 */, ERROR_INVALID_DRIVE /* 15 */,
+    ERROR_NOT_SAME_DEVICE /* 17 */, ERROR_WRONG_DISK /* 34 */, ERROR_DUP_NAME /* 52 */, ERROR_BAD_NETPATH /* 53 */,
+    ERROR_DEV_NOT_EXIST /* 55 */, ERROR_BAD_NET_NAME /* 67 */, ERROR_SHARING_PAUSED /* 70 */,
+    ERROR_ALREADY_ASSIGNED /* 85 */, ERROR_BUFFER_OVERFLOW /* 111 */, ERROR_INVALID_NAME /* 123 */,
+    ERROR_INVALID_LEVEL /* 124 */, ERROR_NO_VOLUME_LABEL /* 125 */, ERROR_DIR_NOT_ROOT /* 144 */,
+    ERROR_LABEL_TOO_LONG /* 154 */, ERROR_BAD_PATHNAME /* 161 */, ERROR_FILENAME_EXCED_RANGE /* 206 */,
+    ERROR_META_EXPANSION_TOO_LONG /* 208 */, ERROR_DIRECTORY /* 267 */};
+constexpr std::uint32_t PERM_EXCEPT_80_183[] = {ERROR_ACCESS_DENIED /* 5 */, ERROR_INVALID_ACCESS /* 12 */,
+    ERROR_WRITE_PROTECT /* 19 */, ERROR_WRITE_FAULT /* 29 */, ERROR_NETWORK_BUSY /* 54 */,
+    ERROR_BAD_NET_RESP /* 58 */, ERROR_NETNAME_DELETED /* 64 */, ERROR_NETWORK_ACCESS_DENIED /* 65 */,
+    ERROR_REQ_NOT_ACCEP /* 71 */, ERROR_CANNOT_MAKE /* 82 */, ERROR_INVALID_PASSWORD /* 86 */, ERROR_BUSY /* 170 */,
+    ERROR_SWAPERROR /* 999 */};
+constexpr std::uint32_t SEEK[] = {ERROR_BAD_LENGTH /* 24 */, ERROR_SEEK /* 25 */, ERROR_SECTOR_NOT_FOUND /* 27 */,
+    ERROR_READ_FAULT /* 30 */, ERROR_NEGATIVE_SEEK /* 131 */, ERROR_SEEK_ON_DEVICE /* 132 */};
+constexpr std::uint32_t LOCK[] = {ERROR_LOCK_VIOLATION /* 33 */, ERROR_DRIVE_LOCKED /* 108 */,
+    ERROR_LOCK_FAILED /* 167 */};
+constexpr std::uint32_t FULL[] = {ERROR_HANDLE_DISK_FULL /* 39 */, ERROR_DISK_FULL /* 112 */};
+constexpr std::uint32_t SUCCESS[] = {ERROR_SUCCESS /* 0 */};
+constexpr std::uint32_t HANDLE_EOF[] = {ERROR_HANDLE_EOF /* 38 */};
+constexpr std::uint32_t EXISTS[] = {ERROR_FILE_EXISTS /* 80 */, ERROR_ALREADY_EXISTS /* 183 */};
+constexpr std::uint32_t SHARING[] = {ERROR_SHARING_VIOLATION /* 32 */};
 
 using enum Kind;
 

@@ -22,8 +22,11 @@ void MakeDirectory(const FileLocation& location, _SECURITY_ATTRIBUTES* security)
         throw EmptyFileLocationError();
     const DWORD attributes = location.Attributes();
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        if (!CreateDirectoryW(NativePath(location, DirectoryPathLimit).Begin(), security))
-            ThrowLocationError(location, GetLastError());
+        const CopiedU16String path = NativePath(location, DirectoryPathLimit);
+        if (!CreateDirectoryW(path.Begin(), security)) {
+            const DWORD code = GetLastError();
+            ThrowLocationError(location, code);
+        }
         return;
     }
     if (!Has(attributes, FILE_ATTRIBUTE_DIRECTORY))
@@ -42,8 +45,10 @@ void RemoveEmptyDirectory(const FileLocation& location)
         ClearReadOnly(path.Begin(), attributes);
     const BOOL removed = Has(attributes, FILE_ATTRIBUTE_REPARSE_POINT) ? DeleteFileW(path.Begin())
                                                                         : RemoveDirectoryW(path.Begin());
-    if (!removed)
-        throw FileIOError(location, GetLastError());
+    if (!removed) {
+        const DWORD code = GetLastError();
+        throw FileIOError(location, code);
+    }
 }
 
 void MakeNonexistent(const FileLocation& location)
@@ -54,10 +59,14 @@ void MakeNonexistent(const FileLocation& location)
     const CopiedU16String path = NativePath(location);
     auto relaxReadOnly = [&] {
         const DWORD now = GetFileAttributesW(path.Begin());
-        if (now == INVALID_FILE_ATTRIBUTES)
-            ThrowLocationError(location, GetLastError());
-        if (Has(now, FILE_ATTRIBUTE_READONLY) && !SetFileAttributesW(path.Begin(), now & ~FILE_ATTRIBUTE_READONLY))
-            ThrowLocationError(location, GetLastError());
+        if (now == INVALID_FILE_ATTRIBUTES) {
+            const DWORD code = GetLastError();
+            ThrowLocationError(location, code);
+        }
+        if (Has(now, FILE_ATTRIBUTE_READONLY) && !SetFileAttributesW(path.Begin(), now & ~FILE_ATTRIBUTE_READONLY)) {
+            const DWORD code = GetLastError();
+            ThrowLocationError(location, code);
+        }
     };
     if (Has(attributes, FILE_ATTRIBUTE_READONLY))
         relaxReadOnly();
@@ -66,14 +75,18 @@ void MakeNonexistent(const FileLocation& location)
         return;
     }
     const DWORD now = GetFileAttributesW(path.Begin());
-    if (now == INVALID_FILE_ATTRIBUTES)
-        throw FileNotFoundError(location, GetLastError());
+    if (now == INVALID_FILE_ATTRIBUTES) {
+        const DWORD code = GetLastError();
+        throw FileNotFoundError(location, code);
+    }
     if (Has(now, FILE_ATTRIBUTE_DIRECTORY))
         throw FileNotFoundError(location, 0);
     if (Has(now, FILE_ATTRIBUTE_READONLY))
         relaxReadOnly();
-    if (!DeleteFileW(path.Begin()))
-        ThrowLocationError(location, GetLastError());
+    if (!DeleteFileW(path.Begin())) {
+        const DWORD code = GetLastError();
+        ThrowLocationError(location, code);
+    }
 }
 
 void MoveLocation(const FileLocation& source, const FileLocation& destination, std::uint32_t flags)
@@ -93,13 +106,17 @@ void MoveLocation(const FileLocation& source, const FileLocation& destination, s
         if (sourceIsDirectory != Has(destinationAttributes, FILE_ATTRIBUTE_DIRECTORY))
             throw DirectoryFoundError(sourceIsDirectory ? source : destination, 0);
         const DWORD again = GetFileAttributesW(to.Begin());
-        if (again == INVALID_FILE_ATTRIBUTES)
-            throw FileNotFoundError(destination, GetLastError());
+        if (again == INVALID_FILE_ATTRIBUTES) {
+            const DWORD code = GetLastError();
+            throw FileNotFoundError(destination, code);
+        }
         if (Has(again, FILE_ATTRIBUTE_READONLY))
             ClearReadOnly(to.Begin(), again);
     }
-    if (!MoveFileExW(from.Begin(), to.Begin(), flags))
-        throw FileMoveError(source, destination, GetLastError());
+    if (!MoveFileExW(from.Begin(), to.Begin(), flags)) {
+        const DWORD code = GetLastError();
+        throw FileMoveError(source, destination, code);
+    }
     if (Has(sourceAttributes, FILE_ATTRIBUTE_READONLY))
         SetFileAttributesW(to.Begin(), sourceAttributes);
 }

@@ -49,7 +49,7 @@ void FileReadingPath::Adopt(UniqueFile handle, const FileLocation& location)
 {
     location_ = location;
     pointerKnown_ = false;
-    handle_.Reset(handle.Release());
+    handle_.Reset(handle.Detach());
     CheckDiskFile();
 }
 

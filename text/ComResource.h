@@ -41,8 +41,32 @@ struct TaskMemory {
 
 }  // namespace ResourceTraits
 
+// An interface pointer. The interfaces it asks for are named by their type, so the IID
+// and the pointer's type cannot disagree.
 template <class T>
-using UniqueInterface = UniqueResource<ResourceTraits::Interface<T>>;
+class UniqueInterface : public UniqueResource<ResourceTraits::Interface<T>> {
+public:
+    using UniqueResource<ResourceTraits::Interface<T>>::UniqueResource;
+
+    // The out-parameter of a call that hands out an interface as void** (QueryInterface,
+    // CreateInstance, DllGetClassObject); what was held is released first.
+    void** PutVoid() noexcept { return reinterpret_cast<void**>(this->Put()); }
+    // QueryInterface for U, into `to`.
+    template <class U>
+    HRESULT Query(UniqueInterface<U>& to) const noexcept
+    {
+        return this->Get()->QueryInterface(__uuidof(U), to.PutVoid());
+    }
+    // U, or an empty owner when the object does not offer it.
+    template <class U>
+    UniqueInterface<U> Query() const noexcept
+    {
+        UniqueInterface<U> to;
+        if (this->Get())
+            Query(to);
+        return to;
+    }
+};
 using UniqueBstr = UniqueResource<ResourceTraits::Bstr>;
 // A string the COM task allocator made (ProgIDFromCLSID's).
 using UniqueTaskString = UniqueResource<ResourceTraits::TaskMemory>;

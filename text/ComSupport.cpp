@@ -54,7 +54,7 @@ void WINAPI _com_issue_errorex(HRESULT hr, IUnknown* object, REFIID iid)
     IErrorInfo* info = nullptr;
     if (object) {
         UniqueInterface<ISupportErrorInfo> support;
-        if (SUCCEEDED(object->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(support.Put()))) &&
+        if (SUCCEEDED(object->QueryInterface(__uuidof(ISupportErrorInfo), support.PutVoid())) &&
             support.Get()->InterfaceSupportsErrorInfo(iid) == S_OK && GetErrorInfo(0, &info) != S_OK)
             info = nullptr;
     }

@@ -15,11 +15,11 @@ public:
     explicit UniqueResource(Value value) noexcept : value_(value) {}
     UniqueResource(const UniqueResource&) = delete;
     UniqueResource& operator=(const UniqueResource&) = delete;
-    UniqueResource(UniqueResource&& other) noexcept : value_(other.Release()) {}
+    UniqueResource(UniqueResource&& other) noexcept : value_(other.Detach()) {}
     UniqueResource& operator=(UniqueResource&& other) noexcept
     {
         if (this != &other)
-            Reset(other.Release());
+            Reset(other.Detach());
         return *this;
     }
     ~UniqueResource() { Reset(); }
@@ -36,8 +36,8 @@ public:
         return &value_;
     }
 
-    // Gives up ownership without closing.
-    Value Release() noexcept { return std::exchange(value_, Traits::Invalid()); }
+    // Gives up ownership without closing (not COM's Release, which this never calls).
+    Value Detach() noexcept { return std::exchange(value_, Traits::Invalid()); }
     // Closes what is held (a failure is not reported) and takes the new value.
     void Reset(Value value = Traits::Invalid()) noexcept
     {
@@ -48,7 +48,7 @@ public:
     // Closes what is held and says whether the system agreed; the owner is empty after.
     bool Close() noexcept
     {
-        const Value old = Release();
+        const Value old = Detach();
         return old == Traits::Invalid() || Traits::Close(old);
     }
 

@@ -32,7 +32,7 @@ protected:
     UniqueInterface<IClassFactory> Factory(REFCLSID clsid)
     {
         UniqueInterface<IClassFactory> factory;
-        EXPECT_EQ(getClassObject_(clsid, IID_IClassFactory, reinterpret_cast<void**>(factory.Put())), S_OK);
+        EXPECT_EQ(getClassObject_(clsid, __uuidof(IClassFactory), factory.PutVoid()), S_OK);
         return factory;
     }
 
@@ -52,7 +52,7 @@ TEST_F(Server, ClassObjectsForTheThreeClassesOnly)
             ASSERT_TRUE(first);
             EXPECT_EQ(first.Get(), second.Get());
             UniqueInterface<IUnknown> unknown;
-            EXPECT_EQ(getClassObject_(*clsid, IID_IUnknown, reinterpret_cast<void**>(unknown.Put())), S_OK);
+            EXPECT_EQ(getClassObject_(*clsid, __uuidof(IUnknown), unknown.PutVoid()), S_OK);
             EXPECT_EQ(static_cast<void*>(unknown.Get()), static_cast<void*>(first.Get()));
             EXPECT_EQ(getClassObject_(*clsid, IID_IDispatch, &object), E_NOINTERFACE);
             EXPECT_EQ(canUnloadNow_(), S_FALSE);  // a client holds the factory
@@ -64,7 +64,7 @@ TEST_F(Server, ClassObjectsForTheThreeClassesOnly)
 TEST_F(Server, LiveObjectsAndServerLocksKeepTheLibrary)
 {
     UniqueInterface<ISession> session;
-    ASSERT_EQ(Factory(CLSID_Session).Get()->CreateInstance(nullptr, IID_ISession, reinterpret_cast<void**>(session.Put())),
+    ASSERT_EQ(Factory(CLSID_Session).Get()->CreateInstance(nullptr, __uuidof(ISession), session.PutVoid()),
               S_OK);
     EXPECT_EQ(canUnloadNow_(), S_FALSE);
     session.Reset();
@@ -80,12 +80,12 @@ TEST_F(Server, QueryInterfaceAnswersExactlyThreeInterfaces)
     const auto factory = Factory(CLSID_Progress);
     {
         UniqueInterface<IProgress> progress;
-        ASSERT_EQ(factory.Get()->CreateInstance(nullptr, IID_IProgress, reinterpret_cast<void**>(progress.Put())), S_OK);
+        ASSERT_EQ(factory.Get()->CreateInstance(nullptr, __uuidof(IProgress), progress.PutVoid()), S_OK);
         UniqueInterface<IUnknown> unknown;
         UniqueInterface<IDispatch> dispatch;
         void* other = nullptr;
-        EXPECT_EQ(progress.Get()->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown.Put())), S_OK);
-        EXPECT_EQ(progress.Get()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.Put())), S_OK);
+        EXPECT_EQ(progress.Query(unknown), S_OK);
+        EXPECT_EQ(progress.Query(dispatch), S_OK);
         EXPECT_EQ(progress.Get()->QueryInterface(IID_ISupportErrorInfo, &other), E_NOINTERFACE);
         EXPECT_EQ(progress.Get()->QueryInterface(IID_ISession, &other), E_NOINTERFACE);
         EXPECT_EQ(other, nullptr);
@@ -136,11 +136,11 @@ TEST_F(Server, AggregationHandsOutTheInnerUnknownOnly)
     }
     {
         UniqueInterface<IResponse> response;
-        ASSERT_EQ(outer.QueryInterface(IID_IResponse, reinterpret_cast<void**>(response.Put())), S_OK);
+        ASSERT_EQ(outer.QueryInterface(__uuidof(IResponse), response.PutVoid()), S_OK);
         // The aggregated interface's IUnknown is the outer one.
         EXPECT_EQ(outer.references, 2u);
         UniqueInterface<IUnknown> identity;
-        EXPECT_EQ(response.Get()->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.Put())), S_OK);
+        EXPECT_EQ(response.Query(identity), S_OK);
         EXPECT_EQ(identity.Get(), &outer);
     }
     EXPECT_EQ(outer.references, 1u);

@@ -24,7 +24,7 @@ template <class Object, class Interface>
 UniqueInterface<Interface> Make()
 {
     UniqueInterface<Interface> made;
-    EXPECT_EQ(Object::template Create<Object>(nullptr, __uuidof(Interface), reinterpret_cast<void**>(made.Put())), S_OK);
+    EXPECT_EQ(Object::template Create<Object>(nullptr, __uuidof(Interface), made.PutVoid()), S_OK);
     return made;
 }
 
