@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 template <class E>
-CopiedUString<E>::CopiedUString() noexcept : begin_(inline_), end_(inline_), capacity_(InlineCapacity), borrowed_(0)
+CopiedUString<E>::CopiedUString() noexcept : begin_(inline_), end_(inline_), capacity_(InlineCapacity)
 {
 }
 
@@ -75,11 +75,10 @@ CopiedUString<E>::~CopiedUString()
 template <class E>
 void CopiedUString<E>::Release() noexcept
 {
-    if (begin_ != inline_ && !borrowed_)
+    if (begin_ != inline_)
         delete[] begin_;
     begin_ = end_ = inline_;
     capacity_ = InlineCapacity;
-    borrowed_ = 0;
 }
 
 // Inline text is copied whole (the buffer is small and fixed); heap storage changes hands.
@@ -97,10 +96,8 @@ void CopiedUString<E>::TakeFrom(CopiedUString& other) noexcept
         end_ = other.end_;
         capacity_ = other.capacity_;
     }
-    borrowed_ = 0;
     other.begin_ = other.end_ = other.inline_;
     other.capacity_ = InlineCapacity;
-    other.borrowed_ = 0;
 }
 
 template <class E>

@@ -1,5 +1,6 @@
 #pragma once
 // An owning string with room for 64 code units in place: short texts never touch the heap.
+// It always owns its storage (there is no borrowed form: nothing ever lent it any).
 #include "text/UString.h"
 
 #include <cstdint>
@@ -36,7 +37,6 @@ public:
     bool Empty() const noexcept { return end_ == begin_; }
     std::uint32_t Capacity() const noexcept { return capacity_; }
     bool IsInline() const noexcept { return begin_ == inline_; }
-    bool Borrowed() const noexcept { return borrowed_ != 0; }
     std::basic_string_view<Unit> StringView() const noexcept { return {begin_, Length()}; }
 
 private:
@@ -46,7 +46,6 @@ private:
     Unit* begin_;
     Unit* end_;
     std::uint32_t capacity_;
-    std::uint8_t borrowed_;
     Unit inline_[InlineCapacity];
 };
 

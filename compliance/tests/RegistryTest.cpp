@@ -1,8 +1,10 @@
 #include "compliance/Registry.h"
-#include "compliance/RequestFile.h"
 #include "compliance/tests/MachineState.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -22,6 +24,24 @@ TEST(Registry, ReadsStringsOnly)
     EXPECT_TRUE(RegistryValueExists(testKey, L"Number"));
     EXPECT_TRUE(RegistryValueExists(testKey, L"Text"));
     EXPECT_FALSE(RegistryValueExists(testKey, L"Missing"));
+}
+
+// The agent writes its values under these keys, whatever the code names them: written here
+// under the literal paths, the core must find them. (The core, the stand-in agent and the
+// other tests share one constant, which alone could be wrong for all of them.)
+TEST(Registry, TheAgentsKeysAreTheseLiterally)
+{
+    RegistryValues values;
+    values.SetString(L"Software\\Quorlan\\EnterpriseClient", L"Version", L"9.8.7");
+    values.SetString(L"SOFTWARE\\Quorlan\\VerimarkAPI", L"RequestDir", L"C:\\literal\\requests");
+    values.SetString(L"SOFTWARE\\Quorlan\\VerimarkAPI", L"ResponseDir", L"C:\\literal\\responses");
+    const auto read = [](const wchar_t* key, const wchar_t* name) {
+        const std::optional<CopiedU8String> value = ReadRegistryString(key, name);
+        return value ? std::string(value->StringView()) : std::string("(missing)");
+    };
+    EXPECT_EQ(read(ClientKeyPath, L"Version"), "9.8.7");
+    EXPECT_EQ(read(ApiKeyPath, L"RequestDir"), "C:\\literal\\requests");
+    EXPECT_EQ(read(ApiKeyPath, L"ResponseDir"), "C:\\literal\\responses");
 }
 
 TEST(Registry, StringWithoutTerminatorOrWithAnEmbeddedZero)

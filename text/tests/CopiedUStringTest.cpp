@@ -23,7 +23,6 @@ TEST(CopiedUString, EmptyStateUsesTheInlineBuffer)
     EXPECT_TRUE(s.Empty());
     EXPECT_TRUE(s.IsInline());
     EXPECT_EQ(s.Capacity(), 64u);
-    EXPECT_FALSE(s.Borrowed());
 }
 
 TEST(CopiedUString, KnownLengthsStayInlineUpTo64AndAreExactOnTheHeap)

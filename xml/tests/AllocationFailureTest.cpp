@@ -10,6 +10,7 @@
 #include "text/tests/FailingAllocator.h"
 
 #include <gtest/gtest.h>
+#include <gtest/gtest-spi.h>
 
 #include <functional>
 #include <new>
@@ -34,6 +35,9 @@ void FailEachAllocation(const std::function<void()>& operation)
         }
         FailAt(0);
         ASSERT_EQ(live, before) << "leak when allocation " << n << " failed";
+        // An operation that got through its first failing allocation allocates nothing:
+        // the sweep would prove nothing of it (as expat's tests say).
+        ASSERT_TRUE(failed || n > 1) << "the operation allocates nothing: a sweep over it proves nothing";
         if (!failed)
             return;  // got through: every allocation it makes has been failed once
         ASSERT_LT(n, 100000);
@@ -100,6 +104,13 @@ TEST(AllocationFailure, Writer)
         }
         writer.EndDocument();
     });
+}
+
+// The sweep itself fails for an operation that allocates nothing.
+TEST(AllocationFailure, ASweepOverNoAllocationIsAFailure)
+{
+    EXPECT_FATAL_FAILURE(FailEachAllocation([] { volatile int nothing = 0; (void)nothing; }),
+                         "the operation allocates nothing");
 }
 
 }  // namespace
