@@ -2,6 +2,7 @@
 #include "compliance/ComplianceLock.h"
 #include "compliance/ComplianceSession.h"
 #include "compliance/tests/MachineState.h"
+#include "files/tests/TestPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -32,13 +33,13 @@ public:
         process_.Reset(info.hProcess);
         UniqueHandle thread(info.hThread);
         HANDLE waits[] = {ready_.Get(), process_.Get()};
-        if (WaitForMultipleObjects(2, waits, FALSE, 30000) != WAIT_OBJECT_0)
+        if (WaitForMultipleObjects(2, waits, FALSE, Scaled(DWORD{30000})) != WAIT_OBJECT_0)
             throw std::runtime_error("the helper did not take the mutex");
     }
     ~OtherProcessHolding()
     {
         SetEvent(stop_.Get());
-        WaitForSingleObject(process_.Get(), 30000);
+        WaitForSingleObject(process_.Get(), Scaled(DWORD{30000}));
     }
 
 private:

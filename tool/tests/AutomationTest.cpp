@@ -3,13 +3,13 @@
 // standard error, --timeout, and Ctrl+C or Ctrl+Break closing the session.
 #include "compliance/ComplianceLock.h"
 #include "compliance/Registry.h"
+#include "files/tests/TestPlatform.h"
 #include "tool/tests/JsonParser.h"
 #include "tool/tests/ToolAndAgent.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 #include <regex>
 #include <string>
 
@@ -32,78 +32,91 @@ protected:
 
 // Each status a run can end with, the agent's faults giving most of them. Standard output
 // stays what it is without options; each failure adds its one line to standard error.
-TEST_F(Automation, EachOutcomeHasItsExitStatus)
+enum class Before { Nothing, NoVersion, NoDirectoryValue, TooOld, RequestWaiting };
+struct Outcome {
+    const char* name;
+    Before before;  // arranged before the run; then the agent's mutex is held, without an agent
+    bool agent;
+    std::vector<std::wstring> faults;
+    std::vector<std::wstring> args;  // "<url>" is the site, "<export>" a file in a missing folder
+    DWORD status;
+    std::string err;  // a text the standard error holds; empty: it is empty
+    bool passingSite = false;
+};
+
+class AutomationOutcome : public Automation, public ::testing::WithParamInterface<Outcome> {};
+
+TEST_P(AutomationOutcome, HasItsExitStatus)
 {
-    const FileLocation exportTarget = scratch_ / "no such folder\\out.xml";
-    struct Case {
-        const char* what;
-        std::function<void()> arrange;  // before the agent starts
-        bool agent;
-        std::vector<std::wstring> faults;
-        std::vector<std::wstring> args;
-        DWORD status;
-        std::string err;  // a text the standard error holds; empty: it is empty
-        std::wstring data = L"" VERIMARK_SAMPLE_DATA;
-    };
-    std::vector<Case> cases{
-        {"every check passes", nullptr, true, {}, {L"-c", url, L"pass.xml"}, 0, "", PassingSite()},
-        {"a check fails", nullptr, true, {}, {L"-c", url, L"Workstation Baseline"}, 1, ""},
-        {"arguments not understood", nullptr, false, {}, {L"-c", url}, 2, ""},
-        {"no version", [this] { registry_.Remove(ClientKeyPath, L"Version"); }, false, {}, {L"-c", url, L"d"}, 3,
-         "Verimark: the agent's version is not in the registry"},
-        {"no directory value", [this] { registry_.Remove(ApiKeyPath, L"RequestDir"); }, false, {}, {L"-c", url, L"d"},
-         3, "[-4]\r\n"},
-        {"too old", [this] { registry_.SetString(ClientKeyPath, L"Version", L"4.1.7"); }, false, {},
-         {L"-c", url, L"d"}, 4, "Verimark: the agent is too old (4.1.8 or later is needed): update TVKClient [-9]\r\n"},
-        {"not running", nullptr, false, {}, {L"-c", url, L"d"}, 5,
-         "Verimark: the agent is not running: start TVKClient and try again [-2]\r\n"},
-        {"a request waiting", [this] { WriteRaw(requestFile_, "<left/>"); }, false, {}, {L"-c", url, L"d"}, 6,
-         "[-5]\r\n"},
-        {"never taken", nullptr, true, {L"never-take"}, {L"-c", url, L"d"}, 7, "[-3]\r\n"},
-        {"no answer to progress", nullptr, true, {L"no-answer@2"}, {L"-c", url, L"Workstation Baseline"}, 7,
-         "no readable answer to a progress request"},
-        {"the agent's own error", nullptr, true, {}, {L"-c", url, L"No Such Document"}, 8,
-         "Verimark: the agent reported an error for this evaluation: check the site URL and the document name [-31]"},
-        {"reports not available", nullptr, true, {L"error-22@2"}, {L"-c", url, L"Workstation Baseline"}, 8, "[-22]\r\n"},
-        {"export failed", nullptr, true, {}, {L"-x", url, L"Workstation Baseline", Wide(exportTarget)}, 9,
-         "Error: could not export the response to"},
-        {"time limit", nullptr, true, {}, {L"--timeout", L"2", L"-c", url, L"Workstation Baseline"}, 10,
-         "Verimark: the evaluation did not finish within 2 seconds; the session was closed"},
-        {"invalid UTF-8", nullptr, true, {L"invalid-utf8"}, {L"-c", url, L"Workstation Baseline"}, 12,
-         "Error: XML is not valid UTF-8.\r\n"},
-        {"unknown state", nullptr, true, {L"unknown-state@2"}, {L"-c", url, L"Workstation Baseline"}, 13,
-         "Error: COMPLIANCE_Progress failed with -7"},
-    };
-    for (Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        if (c.arrange) {
-            c.arrange();
-            // The agent's mutex, without an agent: the checks after the running one are reached.
-            agentMutex_.Reset(CreateMutexW(nullptr, FALSE, L"Global\\One Quorlan TVKClient At A Time"));
-        }
-        const bool slow = std::string(c.what) == "time limit";
-        auto agent = c.agent ? StartAgent(c.faults, c.data, slow ? L"3000" : L"250") : nullptr;
-        std::vector<std::wstring> args{L"--exit-codes"};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        const Finished run = RunTool(args);
-        EXPECT_EQ(run.exitCode, c.status) << run.out << run.err;
-        if (c.err.empty())
-            EXPECT_EQ(run.err, "");
-        else
-            EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
-        EXPECT_LE(Count(run.err, "\n"), 1u) << run.err;
-        if (slow) {
-            EXPECT_LT(run.seconds, 8.0);
-            EXPECT_NE(agent->Output().find("took Close request"), std::string::npos);
-        }
-        agent.reset();
-        StopAgent();
-        EXPECT_TRUE(ComplianceLock().Acquire());
-        DeleteFileW(Wide(requestFile_).c_str());
-        registry_.SetString(ClientKeyPath, L"Version", L"4.1.8");
-        registry_.SetString(ApiKeyPath, L"RequestDir", Wide(requestDir_));
+    const Outcome& c = GetParam();
+    switch (c.before) {
+    case Before::Nothing: break;
+    case Before::NoVersion: registry_.Remove(ClientKeyPath, L"Version"); break;
+    case Before::NoDirectoryValue: registry_.Remove(ApiKeyPath, L"RequestDir"); break;
+    case Before::TooOld: registry_.SetString(ClientKeyPath, L"Version", L"4.1.7"); break;
+    case Before::RequestWaiting: WriteRaw(requestFile_, "<left/>"); break;
     }
-    // Without --exit-codes every run that ran ends with 0, as before, and a time limit with its own.
+    if (c.before != Before::Nothing)  // so that the checks after "is it running" are reached
+        agentMutex_.Reset(CreateMutexW(nullptr, FALSE, L"Global\\One Quorlan TVKClient At A Time"));
+    const bool slow = c.status == 10;
+    auto agent = c.agent ? StartAgent(c.faults, c.passingSite ? PassingSite() : L"" VERIMARK_SAMPLE_DATA,
+                                      slow ? L"3000" : L"250")
+                         : nullptr;
+    std::vector<std::wstring> args{L"--exit-codes"};
+    for (const std::wstring& a : c.args)
+        args.push_back(a == L"<url>" ? url : a == L"<export>" ? Wide(scratch_ / "no such folder\\out.xml") : a);
+    const Finished run = RunTool(args);
+    EXPECT_EQ(run.exitCode, c.status) << run.out << run.err;
+    if (c.err.empty())
+        EXPECT_EQ(run.err, "");
+    else
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+    EXPECT_LE(Count(run.err, "\n"), 1u) << run.err;
+    if (slow) {
+        EXPECT_LT(run.seconds, Scaled(8.0));
+        EXPECT_NE(agent->Output().find("took Close request"), std::string::npos);
+    }
+    agent.reset();
+    StopAgent();
+    EXPECT_TRUE(ComplianceLock().Acquire());
+}
+
+const std::wstring baseline = L"Workstation Baseline";
+INSTANTIATE_TEST_SUITE_P(
+    Each, AutomationOutcome,
+    ::testing::Values(
+        Outcome{"EveryCheckPasses", Before::Nothing, true, {}, {L"-c", L"<url>", L"pass.xml"}, 0, "", true},
+        Outcome{"ACheckFails", Before::Nothing, true, {}, {L"-c", L"<url>", baseline}, 1, ""},
+        Outcome{"ArgumentsNotUnderstood", Before::Nothing, false, {}, {L"-c", L"<url>"}, 2, ""},
+        Outcome{"NoVersion", Before::NoVersion, false, {}, {L"-c", L"<url>", L"d"}, 3,
+                "Verimark: the agent's version is not in the registry"},
+        Outcome{"NoDirectoryValue", Before::NoDirectoryValue, false, {}, {L"-c", L"<url>", L"d"}, 3, "[-4]\r\n"},
+        Outcome{"TooOld", Before::TooOld, false, {}, {L"-c", L"<url>", L"d"}, 4,
+                "Verimark: the agent is too old (4.1.8 or later is needed): update TVKClient [-9]\r\n"},
+        Outcome{"NotRunning", Before::Nothing, false, {}, {L"-c", L"<url>", L"d"}, 5,
+                "Verimark: the agent is not running: start TVKClient and try again [-2]\r\n"},
+        Outcome{"ARequestWaiting", Before::RequestWaiting, false, {}, {L"-c", L"<url>", L"d"}, 6, "[-5]\r\n"},
+        Outcome{"NeverTaken", Before::Nothing, true, {L"never-take"}, {L"-c", L"<url>", L"d"}, 7, "[-3]\r\n"},
+        Outcome{"NoAnswerToProgress", Before::Nothing, true, {L"no-answer@2"}, {L"-c", L"<url>", baseline}, 7,
+                "no readable answer to a progress request"},
+        Outcome{"TheAgentsOwnError", Before::Nothing, true, {}, {L"-c", L"<url>", L"No Such Document"}, 8,
+                "Verimark: the agent reported an error for this evaluation: check the site URL and the document "
+                "name [-31]"},
+        Outcome{"ReportsNotAvailable", Before::Nothing, true, {L"error-22@2"}, {L"-c", L"<url>", baseline}, 8,
+                "[-22]\r\n"},
+        Outcome{"ExportFailed", Before::Nothing, true, {}, {L"-x", L"<url>", baseline, L"<export>"}, 9,
+                "Error: could not export the response to"},
+        Outcome{"TimeLimit", Before::Nothing, true, {}, {L"--timeout", L"2", L"-c", L"<url>", baseline}, 10,
+                "Verimark: the evaluation did not finish within 2 seconds; the session was closed"},
+        Outcome{"InvalidUtf8", Before::Nothing, true, {L"invalid-utf8"}, {L"-c", L"<url>", baseline}, 12,
+                "Error: XML is not valid UTF-8.\r\n"},
+        Outcome{"UnknownState", Before::Nothing, true, {L"unknown-state@2"}, {L"-c", L"<url>", baseline}, 13,
+                "Error: COMPLIANCE_Progress failed with -7"}),
+    [](const ::testing::TestParamInfo<Outcome>& info) { return std::string(info.param.name); });
+
+// Without --exit-codes every run that ran ends with 0, as before, and a time limit with its own.
+TEST_F(Automation, WithoutExitCodesOnlyATimeLimitHasItsStatus)
+{
     auto agent = StartAgent({}, L"" VERIMARK_SAMPLE_DATA, L"3000");
     EXPECT_EQ(RunTool({L"--timeout", L"1", L"-c", url, L"Workstation Baseline"}).exitCode, 10u);
 }
@@ -232,7 +245,7 @@ TEST_F(Automation, CtrlCAndCtrlBreakCloseTheSession)
         EXPECT_EQ(run.exitCode, c.status) << run.out << run.err;
         EXPECT_NE(run.out.find("% completed.\r\n"), std::string::npos) << run.out;
         EXPECT_NE(run.err.find("Verimark: cancelled; the session was closed"), std::string::npos) << run.err;
-        EXPECT_LT(run.seconds, 15.0);
+        EXPECT_LT(run.seconds, Scaled(15.0));
         EXPECT_TRUE(agent->WaitForOutput("took Close request", 5000));
         EXPECT_EQ(Count(agent->Output(), "took Close request"), closes + 1);
         EXPECT_TRUE(ComplianceLock().Acquire());

@@ -1,5 +1,7 @@
 #include "tool/tests/ProcessRunner.h"
 
+#include "files/tests/TestPlatform.h"
+
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -98,9 +100,9 @@ Finished RunProgram(const std::wstring& program, const std::vector<std::wstring>
         UniqueFile err = Inheritable(errPath, GENERIC_WRITE, CREATE_ALWAYS);
         const auto start = std::chrono::steady_clock::now();
         UniqueHandle process = Start(program, arguments, out.Get(), err.Get(), creation);
-        if (WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0) {
+        if (WaitForSingleObject(process.Get(), Scaled(timeoutMs)) != WAIT_OBJECT_0) {
             TerminateProcess(process.Get(), 99);
-            WaitForSingleObject(process.Get(), 5000);
+            WaitForSingleObject(process.Get(), Scaled(DWORD{5000}));
         }
         finished.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         GetExitCodeProcess(process.Get(), &finished.exitCode);
@@ -127,7 +129,7 @@ BackgroundProgram::~BackgroundProgram()
 
 bool BackgroundProgram::WaitForOutput(const std::string& text, DWORD timeoutMs)
 {
-    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+    for (DWORD waited = 0; waited < Scaled(timeoutMs); waited += 50) {
         if (Output().find(text) != std::string::npos)
             return true;
         if (WaitForSingleObject(process_.Get(), 50) == WAIT_OBJECT_0)
@@ -147,7 +149,7 @@ DWORD BackgroundProgram::Stop()
         return 0;
     if (UniqueHandle stop(OpenEventW(EVENT_MODIFY_STATE, FALSE, L"TVKClientSim.Stop")); stop)
         SetEvent(stop.Get());
-    if (WaitForSingleObject(process_.Get(), 10000) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(process_.Get(), Scaled(DWORD{10000})) != WAIT_OBJECT_0)
         TerminateProcess(process_.Get(), 99);
     DWORD code = 0;
     GetExitCodeProcess(process_.Get(), &code);

@@ -15,7 +15,9 @@ struct Finished {
 };
 
 // Quotes each argument as the runtime's argument parser expects. `creation` takes flags of
-// CreateProcessW, such as CREATE_NEW_CONSOLE.
+// CreateProcessW, such as CREATE_NEW_CONSOLE. Every time limit here is scaled by the
+// suite's time scale (files/tests/TestPlatform.h); a program still running at its limit is
+// terminated with status 99.
 Finished RunProgram(const std::wstring& program, const std::vector<std::wstring>& arguments, DWORD timeoutMs = 60000,
                     DWORD creation = 0);
 
