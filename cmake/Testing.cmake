@@ -5,9 +5,17 @@ set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${VERIMARK_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
-
 enable_testing()
-include(GoogleTest)
+
+# How much slower than natively real time passes for this tree's tests (the emulated ones
+# set it): every real-time limit of a test, and CTest's timeout of each, is multiplied by it.
+set(VERIMARK_TIME_SCALE 1 CACHE STRING "Factor of the tests' real-time limits")
+if(NOT VERIMARK_TIME_SCALE MATCHES "^[1-9][0-9]?$")
+  message(FATAL_ERROR "VERIMARK_TIME_SCALE is a whole number from 1 to 99, not '${VERIMARK_TIME_SCALE}'")
+endif()
+# The Wine loader and the time scale reach the test programs in the emulator's environment.
+set(test_environment VERIMARK_BUILD_DIR=${CMAKE_BINARY_DIR} VERIMARK_WINE_LOADER=${VERIMARK_WINE_LOADER}
+                     VERIMARK_TIME_SCALE=${VERIMARK_TIME_SCALE})
 if(VERIMARK_MINGW_TRIPLET MATCHES "^aarch64")
   # ARM64 programs run under the arm64 Wine of a chroot (scripts/arm64-wine.sh), whose UCRT
   # reads a va_list in the Linux layout: what those runs execute carries a shim for its
@@ -17,14 +25,12 @@ if(VERIMARK_MINGW_TRIPLET MATCHES "^aarch64")
   add_library(verimark_stdio_shim OBJECT ${CMAKE_SOURCE_DIR}/cmake/Arm64WineStdioShim.c)
   set(VERIMARK_TEST_SHIM $<TARGET_OBJECTS:verimark_stdio_shim>)
   set(VERIMARK_PROGRAMS_UNDER_TEST ${CMAKE_BINARY_DIR}/emulated)
-  set(CMAKE_CROSSCOMPILING_EMULATOR
-      env VERIMARK_BUILD_DIR=${CMAKE_BINARY_DIR} VERIMARK_ARM64_CHROOT=${VERIMARK_ARM64_CHROOT}
+  set(CMAKE_CROSSCOMPILING_EMULATOR env ${test_environment} VERIMARK_ARM64_CHROOT=${VERIMARK_ARM64_CHROOT}
       ${CMAKE_SOURCE_DIR}/cmake/wine-run-arm64.sh)
 else()
   set(VERIMARK_TEST_SHIM "")
   set(VERIMARK_PROGRAMS_UNDER_TEST ${CMAKE_BINARY_DIR})
-  set(CMAKE_CROSSCOMPILING_EMULATOR
-      env VERIMARK_BUILD_DIR=${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh)
+  set(CMAKE_CROSSCOMPILING_EMULATOR env ${test_environment} ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh)
 endif()
 
 # verimark_program_under_test(<target> <objects> LIBRARIES ... [SOURCES ...])
@@ -60,18 +66,28 @@ function(verimark_program_under_test target objects)
 endfunction()
 
 # verimark_add_test(<name> SOURCES ... LIBRARIES ... [SERIAL])
-# SERIAL marks tests that touch HKLM, named mutexes or shared directories: they never
-# run at the same time as each other.
+# One CTest test per program, all its cases in one process: a Wine start per program, not
+# per case. SERIAL marks the programs that touch HKLM, named mutexes or shared directories:
+# each is split by GoogleTest's sharding into one shard per lane, shard i running in lane
+# i, a Wine prefix and server of its own (cmake/wine-env.sh). So two lanes never share
+# machine state, and within a lane such tests run one at a time.
+# Each run writes its cases' results to test-results/<test>.json (scripts/test.sh counts them).
+set(VERIMARK_TEST_LANES 2)
 function(verimark_add_test name)
   cmake_parse_arguments(ARG "SERIAL" "" "SOURCES;LIBRARIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES} ${VERIMARK_TEST_SHIM})
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gmock GTest::gtest_main)
-  if(VERIMARK_REGISTER_TESTS)
-    set(props "")
-    if(ARG_SERIAL)
-      set(props RESOURCE_LOCK verimark_machine_state)
-    endif()
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                         PROPERTIES ${props} TIMEOUT 120)
+  math(EXPR timeout "600 * ${VERIMARK_TIME_SCALE}")
+  set(results Z:${CMAKE_BINARY_DIR}/test-results)
+  if(NOT ARG_SERIAL)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${timeout} ENVIRONMENT "GTEST_OUTPUT=json:${results}/${name}.json")
+    return()
   endif()
+  foreach(lane RANGE 1 ${VERIMARK_TEST_LANES})
+    math(EXPR shard "${lane} - 1")
+    add_test(NAME ${name}.lane${lane} COMMAND ${name})
+    set_tests_properties(${name}.lane${lane} PROPERTIES TIMEOUT ${timeout} RESOURCE_LOCK verimark_lane${lane}
+      ENVIRONMENT "VERIMARK_LANE=${lane};GTEST_TOTAL_SHARDS=${VERIMARK_TEST_LANES};GTEST_SHARD_INDEX=${shard};GTEST_OUTPUT=json:${results}/${name}.lane${lane}.json")
+  endforeach()
 endfunction()

@@ -1,6 +1,8 @@
 # Windows on ARM64: clang with libc++, from the toolchain scripts/arm64-toolchain.sh builds
 # out of Debian's archive (its directory in VERIMARK_ARM64_TOOLCHAIN).
 set(VERIMARK_MINGW_TRIPLET aarch64-w64-mingw32)
+# Its programs start with Wine's 64-bit loader (cmake/wine-env.sh).
+set(VERIMARK_WINE_LOADER wine64)
 if(NOT VERIMARK_ARM64_TOOLCHAIN)
   set(VERIMARK_ARM64_TOOLCHAIN "$ENV{VERIMARK_ARM64_TOOLCHAIN}")
 endif()
