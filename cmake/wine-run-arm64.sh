@@ -5,8 +5,8 @@
 #   wine-run-arm64.sh <program> [arguments]     a Windows program
 #   wine-run-arm64.sh --shell <command> ...     any command in the chroot, Wine's variables set
 #
-# Each run has a private mount namespace in which the project and /proc are bound into the
-# chroot at the same paths: compiled-in paths hold, and nothing stays mounted when the last
+# Each run has a private mount namespace in which the project, /proc and /sys are bound
+# into the chroot at the same paths: compiled-in paths hold, and nothing stays mounted when the last
 # process of it (the persistent Wine server, for the first run) is gone.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -23,5 +23,6 @@ fi
 exec unshare --mount --propagation private /bin/sh -c '
   chroot=$1 project=$2 directory=$3; shift 3
   mount --bind "$project" "$chroot$project" && mount -t proc proc "$chroot/proc" &&
+  mount -t sysfs sysfs "$chroot/sys" &&
   exec chroot "$chroot" /bin/sh -c "cd \"\$0\" 2>/dev/null || cd /; exec /usr/bin/env PATH=/usr/local/bin:/usr/bin:/bin \"\$@\"" \
     "$directory" "$@"' sh "$chroot" "$project" "$PWD" "${inner[@]}"

@@ -4,75 +4,71 @@
 # Debian's clang, lld and llvm 16, with mingw-w64's headers and CRT and LLVM's runtimes
 # (compiler-rt builtins, libunwind, libc++abi, libc++) built from Debian's source packages.
 #
-# The result goes to a cache outside the build tree, keyed by the versions it is made of;
-# a second run finds it and does nothing. Prints the toolchain's directory on standard
-# output, and one progress line per stage on standard error (the compilers' output goes
-# to a log beside the cache).
+# The result goes to the cache, keyed by the versions it is made of; a second run finds it
+# and does nothing. Prints the toolchain's directory on standard output, and one progress
+# line per stage on standard error (the compilers' output goes to a log in the cache).
+#   arm64-toolchain.sh           builds it where it is missing (scripts/setup.sh does)
+#   arm64-toolchain.sh --check   only says where it is, or that it is missing
 set -euo pipefail
-
-cache=${XDG_CACHE_HOME:-$HOME/.cache}/verimark
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 llvm=/usr/lib/llvm-16/bin
 triple=aarch64-w64-mingw32
 say() { echo "arm64 toolchain: $*" >&2; }
 
-sudo_cmd=()
-[[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
+# Where the toolchain of the installed clang-16 and mingw-w64 is, built or not.
+toolchain_dir() {
+  local clang_version mingw_version
+  clang_version=$(dpkg-query -W -f='${Version}' clang-16 2>/dev/null) || return 1
+  mingw_version=$(dpkg-query -W -f='${Version}' mingw-w64-common 2>/dev/null || echo unknown)
+  echo "$verimark_cache/llvm-mingw-aarch64-${clang_version//[:~+]/_}-mingw-${mingw_version//[:~+]/_}"
+}
+
+if [[ ${1:-} == --check ]]; then
+  dir=$(toolchain_dir) && is_complete "$dir" && { echo "$dir"; exit 0; }
+  say "not built: scripts/setup.sh builds it (or leave ARM64 out with VERIMARK_ARM64=off)"
+  exit 1
+fi
+
 # Clang 14, Debian's default, is too old for libc++ 16. --no-upgrade: nothing else moves.
 if [[ ! -x $llvm/clang || ! -x $llvm/ld.lld || ! -x $llvm/llvm-dlltool ]]; then
   say "installing clang-16, lld-16 and llvm-16"
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-upgrade --no-install-recommends \
+  DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-upgrade --no-install-recommends \
     clang-16 lld-16 llvm-16 >/dev/null
 fi
 
-# The source packages come through a private list for the archive the system uses, so the
-# system's own apt state is left as it is.
-apt_state="$cache/apt-sources"
-mkdir -p "$apt_state/lists/partial"
-echo "deb-src http://deb.debian.org/debian bookworm main" >"$apt_state/sources.list"
-apt_options=(-o Dir::Etc::SourceList="$apt_state/sources.list" -o Dir::Etc::SourceParts=/dev/null
-             -o Dir::State::Lists="$apt_state/lists" -o Debug::NoLocking=1)
-# Two runs at once (two checkouts' tests) would build into the same place: one waits.
-mkdir -p "$cache"
-exec 8>"$cache/arm64-toolchain.lock"
-flock 8
-clang_version=$(dpkg-query -W -f='${Version}' clang-16)
-mingw_version=$(dpkg-query -W -f='${Version}' mingw-w64-common 2>/dev/null || echo unknown)
-root="$cache/llvm-mingw-aarch64-${clang_version//[:~+]/_}-mingw-${mingw_version//[:~+]/_}"
-if [[ -f "$root/.complete" ]]; then
-  echo "$root"
-  exit 0
-fi
+build_toolchain() {
+  local root=$1 log="$verimark_cache/arm64-toolchain.log" work jobs clang_version mingw_version
+  clang_version=$(dpkg-query -W -f='${Version}' clang-16)
+  mingw_version=$(dpkg-query -W -f='${Version}' mingw-w64-common 2>/dev/null || echo unknown)
+  work=$(mktemp -d "$verimark_cache/arm64-build.XXXXXX")
+  : >"$log"
+  trap 'rm -rf "$work"' EXIT
+  jobs=$(nproc)
+  # The source packages come through a private list for the archive the system uses.
+  private_apt sources "deb-src http://deb.debian.org/debian bookworm main"
 
-work=$(mktemp -d "$cache/arm64-build.XXXXXX")
-log="$cache/arm64-toolchain.log"
-: >"$log"
-trap 'rm -rf "$work"' EXIT
-run() { "$@" >>"$log" 2>&1 || { say "failed; see $log"; tail -n 30 "$log" >&2; exit 1; }; }
-jobs=$(nproc)
+  say "fetching the sources of mingw-w64 and llvm-toolchain-16"
+  logged "$log" apt-get "${private_apt[@]}" -qq update
+  (cd "$work" && logged "$log" apt-get "${private_apt[@]}" -qq source --download-only \
+    "mingw-w64=${mingw_version}" "llvm-toolchain-16=${clang_version}")
+  tar -xjf "$work"/mingw-w64_*.orig.tar.bz2 -C "$work"
+  mingw_src=$(ls -d "$work"/mingw-w64-v*)
+  tar -xJf "$work"/llvm-toolchain-16_*.orig.tar.xz -C "$work" --wildcards --no-wildcards-match-slash \
+    '*/cmake' '*/compiler-rt' '*/libcxx' '*/libcxxabi' '*/libunwind' '*/runtimes' '*/llvm/cmake' '*/llvm/utils' \
+    '*/third-party'
+  llvm_src=$(ls -d "$work"/llvm-toolchain-16_*/)
 
-say "fetching the sources of mingw-w64 and llvm-toolchain-16"
-run apt-get "${apt_options[@]}" -qq update
-(cd "$work" && run apt-get "${apt_options[@]}" -qq source --download-only \
-  "mingw-w64=${mingw_version}" "llvm-toolchain-16=${clang_version}")
-tar -xjf "$work"/mingw-w64_*.orig.tar.bz2 -C "$work"
-mingw_src=$(ls -d "$work"/mingw-w64-v*)
-tar -xJf "$work"/llvm-toolchain-16_*.orig.tar.xz -C "$work" --wildcards --no-wildcards-match-slash \
-  '*/cmake' '*/compiler-rt' '*/libcxx' '*/libcxxabi' '*/libunwind' '*/runtimes' '*/llvm/cmake' '*/llvm/utils' \
-  '*/third-party'
-llvm_src=$(ls -d "$work"/llvm-toolchain-16_*/)
-
-# Built where it will stay (the wrappers name it), and marked complete only at the end.
-rm -rf "$root"
-mkdir -p "$root/bin" "$root/$triple" "$root/lib/clang/16/lib/windows"
-# Debian's resource directory belongs to its package: a private one shares its headers.
-ln -s "$(ls -d /usr/lib/llvm-16/lib/clang/16*/include | head -n 1)" "$root/lib/clang/16/include"
-# Clang resolves its own real path, so the wrappers are scripts, not links. The linking
-# options go only to a run that links (clang warns of them as unused otherwise). libc++abi
-# is a static library here: its header must not declare its functions dllimport.
-for tool in clang clang++; do
-  language=
-  [[ $tool == clang++ ]] && language="-stdlib=libc++ -D_LIBCXXABI_DISABLE_VISIBILITY_ANNOTATIONS"
-  cat >"$root/bin/$triple-$tool" <<EOF
+  # Built where it will stay (the wrappers name it).
+  mkdir -p "$root/bin" "$root/$triple" "$root/lib/clang/16/lib/windows"
+  # Debian's resource directory belongs to its package: a private one shares its headers.
+  ln -s "$(ls -d /usr/lib/llvm-16/lib/clang/16*/include | head -n 1)" "$root/lib/clang/16/include"
+  # Clang resolves its own real path, so the wrappers are scripts, not links. The linking
+  # options go only to a run that links (clang warns of them as unused otherwise). libc++abi
+  # is a static library here: its header must not declare its functions dllimport.
+  for tool in clang clang++; do
+    language=
+    [[ $tool == clang++ ]] && language="-stdlib=libc++ -D_LIBCXXABI_DISABLE_VISIBILITY_ANNOTATIONS"
+    cat >"$root/bin/$triple-$tool" <<EOF
 #!/bin/sh
 link="-rtlib=compiler-rt -unwindlib=libunwind -fuse-ld=lld"
 for argument in "\$@"; do
@@ -80,55 +76,56 @@ for argument in "\$@"; do
 done
 exec $llvm/$tool --target=$triple --sysroot="$root" -resource-dir="$root/lib/clang/16" $language \$link "\$@"
 EOF
-  chmod +x "$root/bin/$triple-$tool"
-done
-cat >"$root/bin/$triple-windres" <<EOF
+    chmod +x "$root/bin/$triple-$tool"
+  done
+  cat >"$root/bin/$triple-windres" <<EOF
 #!/bin/sh
 exec $llvm/llvm-windres --target=$triple -I "$root/$triple/include" "\$@"
 EOF
-chmod +x "$root/bin/$triple-windres"
-for tool in ar ranlib nm objdump strip dlltool readobj; do
-  ln -s "$llvm/llvm-$tool" "$root/bin/$triple-$tool"
-done
-export PATH="$root/bin:$PATH"
+  chmod +x "$root/bin/$triple-windres"
+  for tool in ar ranlib nm objdump strip dlltool readobj; do
+    ln -s "$llvm/llvm-$tool" "$root/bin/$triple-$tool"
+  done
+  export PATH="$root/bin:$PATH"
 
-say "mingw-w64 headers"
-mkdir -p "$work/headers" && cd "$work/headers"
-run "$mingw_src/mingw-w64-headers/configure" --host=$triple --prefix="$root/$triple" --enable-idl \
-  --with-default-msvcrt=ucrt
-run make install
+  say "mingw-w64 headers"
+  mkdir -p "$work/headers" && cd "$work/headers"
+  logged "$log" "$mingw_src/mingw-w64-headers/configure" --host=$triple --prefix="$root/$triple" --enable-idl \
+    --with-default-msvcrt=ucrt
+  logged "$log" make install
 
-say "mingw-w64 CRT"
-mkdir -p "$work/crt" && cd "$work/crt"
-run "$mingw_src/mingw-w64-crt/configure" --host=$triple --prefix="$root/$triple" --disable-lib32 --disable-lib64 \
-  --enable-libarm64 --with-default-msvcrt=ucrt CC=$triple-clang CXX=$triple-clang++ AR=$triple-ar \
-  RANLIB=$triple-ranlib DLLTOOL=$triple-dlltool
-run make -j"$jobs"
-run make install
+  say "mingw-w64 CRT"
+  mkdir -p "$work/crt" && cd "$work/crt"
+  logged "$log" "$mingw_src/mingw-w64-crt/configure" --host=$triple --prefix="$root/$triple" --disable-lib32 --disable-lib64 \
+    --enable-libarm64 --with-default-msvcrt=ucrt CC=$triple-clang CXX=$triple-clang++ AR=$triple-ar \
+    RANLIB=$triple-ranlib DLLTOOL=$triple-dlltool
+  logged "$log" make -j"$jobs"
+  logged "$log" make install
 
-cmake_common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_SYSTEM_PROCESSOR=aarch64
-              -DCMAKE_C_COMPILER=$triple-clang -DCMAKE_CXX_COMPILER=$triple-clang++ -DCMAKE_AR="$llvm/llvm-ar"
-              -DCMAKE_RANLIB="$llvm/llvm-ranlib" -DCMAKE_C_COMPILER_WORKS=1 -DCMAKE_CXX_COMPILER_WORKS=1
-              -DCMAKE_C_COMPILER_TARGET=$triple -DCMAKE_CXX_COMPILER_TARGET=$triple)
+  cmake_common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_SYSTEM_PROCESSOR=aarch64
+                -DCMAKE_C_COMPILER=$triple-clang -DCMAKE_CXX_COMPILER=$triple-clang++ -DCMAKE_AR="$llvm/llvm-ar"
+                -DCMAKE_RANLIB="$llvm/llvm-ranlib" -DCMAKE_C_COMPILER_WORKS=1 -DCMAKE_CXX_COMPILER_WORKS=1
+                -DCMAKE_C_COMPILER_TARGET=$triple -DCMAKE_CXX_COMPILER_TARGET=$triple)
 
-say "compiler-rt builtins"
-run cmake -S "$llvm_src/compiler-rt/lib/builtins" -B "$work/builtins" "${cmake_common[@]}" \
-  -DCOMPILER_RT_DEFAULT_TARGET_ONLY=TRUE -DCOMPILER_RT_USE_BUILTINS_LIBRARY=TRUE \
-  -DCMAKE_INSTALL_PREFIX="$root/lib/clang/16" -DLLVM_ENABLE_PER_TARGET_RUNTIME_DIR=OFF
-run cmake --build "$work/builtins"
-run cmake --install "$work/builtins"
+  say "compiler-rt builtins"
+  logged "$log" cmake -S "$llvm_src/compiler-rt/lib/builtins" -B "$work/builtins" "${cmake_common[@]}" \
+    -DCOMPILER_RT_DEFAULT_TARGET_ONLY=TRUE -DCOMPILER_RT_USE_BUILTINS_LIBRARY=TRUE \
+    -DCMAKE_INSTALL_PREFIX="$root/lib/clang/16" -DLLVM_ENABLE_PER_TARGET_RUNTIME_DIR=OFF
+  logged "$log" cmake --build "$work/builtins"
+  logged "$log" cmake --install "$work/builtins"
 
-say "libunwind, libc++abi and libc++ (static)"
-run cmake -S "$llvm_src/runtimes" -B "$work/runtimes" "${cmake_common[@]}" \
-  -DLLVM_ENABLE_RUNTIMES="libunwind;libcxxabi;libcxx" -DCMAKE_INSTALL_PREFIX="$root/$triple" \
-  -DLLVM_ENABLE_PER_TARGET_RUNTIME_DIR=OFF -DLIBUNWIND_USE_COMPILER_RT=ON -DLIBUNWIND_ENABLE_SHARED=OFF \
-  -DLIBCXXABI_USE_COMPILER_RT=ON -DLIBCXXABI_USE_LLVM_UNWINDER=ON -DLIBCXXABI_ENABLE_SHARED=OFF \
-  -DLIBCXX_USE_COMPILER_RT=ON -DLIBCXX_ENABLE_SHARED=OFF -DLIBCXX_ENABLE_STATIC_ABI_LIBRARY=TRUE \
-  -DLIBCXX_CXX_ABI=libcxxabi -DLIBCXX_INCLUDE_TESTS=OFF -DLIBCXX_INCLUDE_BENCHMARKS=OFF \
-  -DLIBCXXABI_INCLUDE_TESTS=OFF -DLIBUNWIND_INCLUDE_TESTS=OFF -DLIBCXX_ENABLE_ABI_LINKER_SCRIPT=OFF
-run cmake --build "$work/runtimes"
-run cmake --install "$work/runtimes"
+  say "libunwind, libc++abi and libc++ (static)"
+  logged "$log" cmake -S "$llvm_src/runtimes" -B "$work/runtimes" "${cmake_common[@]}" \
+    -DLLVM_ENABLE_RUNTIMES="libunwind;libcxxabi;libcxx" -DCMAKE_INSTALL_PREFIX="$root/$triple" \
+    -DLLVM_ENABLE_PER_TARGET_RUNTIME_DIR=OFF -DLIBUNWIND_USE_COMPILER_RT=ON -DLIBUNWIND_ENABLE_SHARED=OFF \
+    -DLIBCXXABI_USE_COMPILER_RT=ON -DLIBCXXABI_USE_LLVM_UNWINDER=ON -DLIBCXXABI_ENABLE_SHARED=OFF \
+    -DLIBCXX_USE_COMPILER_RT=ON -DLIBCXX_ENABLE_SHARED=OFF -DLIBCXX_ENABLE_STATIC_ABI_LIBRARY=TRUE \
+    -DLIBCXX_CXX_ABI=libcxxabi -DLIBCXX_INCLUDE_TESTS=OFF -DLIBCXX_INCLUDE_BENCHMARKS=OFF \
+    -DLIBCXXABI_INCLUDE_TESTS=OFF -DLIBUNWIND_INCLUDE_TESTS=OFF -DLIBCXX_ENABLE_ABI_LINKER_SCRIPT=OFF
+  logged "$log" cmake --build "$work/runtimes"
+  logged "$log" cmake --install "$work/runtimes"
 
-touch "$root/.complete"
-say "ready in $root"
-echo "$root"
+  say "ready in $root"
+}
+
+once_per_machine "$(toolchain_dir)" build_toolchain

@@ -11,22 +11,20 @@
 #   tree   the element tree parser, the reader's former route, against libxml2
 # Builds only what it measures: the x86-64 benchmark programs, natively and for Windows.
 set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-cd "$root"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+cd "$verimark_root"
 runs=${VERIMARK_BENCH_RUNS:-7}
+[[ $runs =~ ^[1-9][0-9]*$ ]] || { echo "bench: VERIMARK_BENCH_RUNS is a whole number from 1" >&2; exit 2; }
 
 VERIMARK_ARM64=off bash scripts/setup.sh
-cmake -S . -B build/x86_64 -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-w64-mingw32.cmake" -DVERIMARK_WARNINGS_AS_ERRORS=ON >/dev/null
+cmake --preset x86_64 >/dev/null
 cmake --build build/x86_64 --target bench_read_response bench_response_reader bench_xml_parser bench_file_throughput \
   >/dev/null
 
-export VERIMARK_BUILD_DIR="$root/build/x86_64"
-source cmake/wine-env.sh
-trap 'wineserver -k 2>/dev/null || true' EXIT
-wine_run() { cmake/wine-run.sh "$@"; }
+use_wine_tree "$verimark_root/build/x86_64" wine64
+trap 'stop_wine build/x86_64' EXIT
 bin=build/x86_64/bench
-data="$root/build/bench-data"
+data="$verimark_root/build/bench-data"
 summary=()
 
 native() {

@@ -1,15 +1,24 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets natively (clang, libFuzzer, address and undefined-behaviour
 # sanitizers) and runs each for a while; fails on the first crash, leak or broken
-# invariant. Usage: scripts/fuzz.sh [seconds per target, default 20] [target name filter]
+# invariant. Installs nothing (scripts/setup.sh does).
+#   scripts/fuzz.sh [seconds per target, default 20; 0 skips them] [target name filter]
 set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-cd "$root"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+cd "$verimark_root"
 seconds=${1:-20}
 filter=${2:-}
+# libFuzzer reads 0 as "no limit": here it means no fuzzing at all.
+[[ $seconds =~ ^[0-9]+$ ]] || { echo "fuzz: the seconds per target are a whole number, not '$seconds'" >&2; exit 2; }
+if ((seconds == 0)); then
+  echo "fuzz: skipped (0 seconds per target)"
+  exit 0
+fi
+for package in clang libclang-rt-14-dev; do
+  installed $package || { echo "fuzz: $package is missing: run scripts/setup.sh" >&2; exit 1; }
+done
 
-bash scripts/setup.sh
-build="$root/build/native"
+build="$verimark_root/build/native"
 cmake -S cmake/native -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" >/dev/null
 

@@ -14,7 +14,8 @@
 # (Authenticode, SHA-256, osslsigncode); the certificate's password comes from the file,
 # or else from standard input, never from the command line.
 set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+root=$verimark_root
 version=$(sed -n 's/^project(Verimark VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 out="$root/build/packages"
 certificate="" password_file="" timestamp=""
@@ -34,10 +35,14 @@ for tool in wixl msibuild faketime; do
   command -v $tool >/dev/null || { echo "package: $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
 done
 
-# The platforms: what each takes from which tree. ARM64 only where its tree was built.
+# The platforms: what each takes from which tree. ARM64 only where its tree is among the
+# targets (VERIMARK_ARCHS, VERIMARK_ARM64) and built: never from a stale tree.
 platforms=(x64 x86)
-[[ -f "$root/build/aarch64/tool/Verimark.exe" ]] && platforms=(x64 arm64 x86) ||
-  echo "package: no build/aarch64: the arm64 package is left out (VERIMARK_ARM64=off?)" >&2
+if wants_arch aarch64 && [[ -f "$root/build/aarch64/tool/Verimark.exe" ]]; then
+  platforms=(x64 arm64 x86)
+else
+  echo "package: the arm64 package is left out (no aarch64 among the targets, or no build/aarch64)" >&2
+fi
 tree64() { case $1 in x64) echo x86_64 ;; arm64) echo aarch64 ;; esac; }
 for binary in build/x86_64/tool/Verimark.exe build/x86_64/com/TVKVerimarkMod.dll \
               build/i686/tool/Verimark.exe build/i686/com/TVKVerimarkMod.dll; do
@@ -152,9 +157,9 @@ finish() {
 }
 
 mkdir -p "$out"
+rm -f "$out"/Verimark-"$version"-*.msi "$out/SHA256SUMS"
 for platform in "${platforms[@]}"; do
   msi="$out/Verimark-$version-$platform.msi"
-  rm -f "$msi"
   build "$platform" "$msi"
   finish "$msi" "$platform"
   [[ -n $certificate ]] && sign "$msi"

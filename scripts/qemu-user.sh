@@ -4,40 +4,29 @@
 # The emulator comes from Debian's bookworm-backports (qemu 10): bookworm's own qemu 7.2
 # knows no MAP_FIXED_NOREPLACE, and Wine's start-up then spends about a minute probing
 # the address space of every 32-bit process (half a second with qemu 10). It is unpacked
-# into a cache outside the build tree, keyed by its version, and never installed.
+# into the cache, keyed by its version, and never installed.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-verimark_cache=${XDG_CACHE_HOME:-$HOME/.cache}/verimark
-
-# qemu_user_fetch: prints the directory holding the qemu-<arch> binaries, fetching them once.
-# Two at once would share one apt state: the second waits.
-qemu_user_fetch() {
-  mkdir -p "$verimark_cache"
-  (
-    flock 7
-    qemu_user_fetch_locked
-  ) 7>"$verimark_cache/qemu-user.lock"
-}
+# qemu_user_fetch: prints the directory holding the qemu-<arch> binaries, fetching them
+# once; a cached emulator is used as it is, without asking the archive again.
+qemu_user_fetch() { under_lock qemu-user qemu_user_fetch_locked; }
 
 qemu_user_fetch_locked() {
-  local state="$verimark_cache/apt-backports" version dir
-  mkdir -p "$state/lists/partial"
-  echo "deb http://deb.debian.org/debian bookworm-backports main" >"$state/sources.list"
-  local apt=(-o Dir::Etc::SourceList="$state/sources.list" -o Dir::Etc::SourceParts=/dev/null
-             -o Dir::State::Lists="$state/lists" -o Debug::NoLocking=1)
-  # A cached emulator is used as it is, without asking the archive again.
+  local version dir scratch
   dir=$(ls -d "$verimark_cache"/qemu-user-* 2>/dev/null | sort -V | tail -n 1)
   if [[ -n "$dir" && -x "$dir/usr/bin/qemu-i386" ]]; then
     echo "$dir/usr/bin"
     return 0
   fi
-  apt-get "${apt[@]}" -qq update >/dev/null 2>&1 || return 1
-  version=$(apt-cache "${apt[@]}" show qemu-user 2>/dev/null |
+  private_apt backports "deb http://deb.debian.org/debian bookworm-backports main"
+  apt-get "${private_apt[@]}" -qq update >/dev/null 2>&1 || return 1
+  version=$(apt-cache "${private_apt[@]}" show qemu-user 2>/dev/null |
             awk '/^Version:/ {print $2}' | grep bpo | sort -V | tail -n 1)
   [[ -n "$version" ]] || return 1
   dir="$verimark_cache/qemu-user-${version//[:~+]/_}"
-  local scratch
   scratch=$(mktemp -d)
-  (cd "$scratch" && apt-get "${apt[@]}" -qq download "qemu-user=$version" >/dev/null 2>&1) || { rm -rf "$scratch"; return 1; }
+  (cd "$scratch" && apt-get "${private_apt[@]}" -qq download "qemu-user=$version" >/dev/null 2>&1) ||
+    { rm -rf "$scratch"; return 1; }
   rm -rf "$dir.partial"
   dpkg -x "$scratch"/qemu-user_*.deb "$dir.partial" && mv "$dir.partial" "$dir"
   rm -rf "$scratch"
@@ -56,3 +45,6 @@ qemu_user_register() {
   fi
   echo ":$name:M::$magic:$mask:$interpreter:F" >"$binfmt/register"
 }
+
+# qemu_user_registered NAME: whether the entry is there and enabled (a reboot forgets it).
+qemu_user_registered() { grep -qx enabled "/proc/sys/fs/binfmt_misc/$1" 2>/dev/null; }

@@ -4,7 +4,8 @@
 # "identical", or the first offset where the two differ. Exits 1 on any difference.
 #   scripts/reproduce.sh [x86_64] [i686] [aarch64]   (default: x86_64 i686, which the x64 and x86 packages take)
 set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+root=$verimark_root
 archs=${*:-x86_64 i686}
 work="$root/build/reproduce"
 rm -rf "$work" && mkdir -p "$work/first" "$work/second"
@@ -17,12 +18,8 @@ build() {
   git -C "$tree" checkout -q "$commit"
   for arch in $archs; do
     extra=()
-    if [[ $arch == aarch64 ]]; then
-      extra=(-DVERIMARK_ARM64_TOOLCHAIN="$(bash "$root/scripts/arm64-toolchain.sh")")
-    fi
-    cmake -S "$tree" -B "$tree/build/$arch" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$tree/cmake/toolchain-$arch-w64-mingw32.cmake" -DVERIMARK_BUILD_TESTS=OFF \
-      "${extra[@]}" >/dev/null
+    [[ $arch == aarch64 ]] && extra=(-DVERIMARK_ARM64_TOOLCHAIN="$(bash "$root/scripts/arm64-toolchain.sh" --check)")
+    (cd "$tree" && cmake --preset "$arch" -DVERIMARK_BUILD_TESTS=OFF "${extra[@]}" >/dev/null)
     cmake --build "$tree/build/$arch" --target Verimark TVKVerimarkMod >/dev/null
   done
   if [[ " $archs " == *" x86_64 "* && " $archs " == *" i686 "* ]]; then

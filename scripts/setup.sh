@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Installs, once, every Debian package the build, the tests and the demo need, and lets
-# Wine run 32-bit Windows programs where this machine can run 32-bit x86 code.
-# Does nothing (and asks no registry) when all is in place.
+# Installs, once, every Debian package the build, the tests and the demo need, lets Wine
+# run 32-bit Windows programs where this machine can run 32-bit x86 code, and prepares
+# Windows on ARM64 (its toolchain and arm64 Wine) as far as VERIMARK_ARM64 goes.
+# Does nothing (and asks no archive) when all is in place. The only script that installs
+# or prepares anything: the others say what is missing.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/x86-32.sh"
 
 packages=(
   cmake ninja-build
@@ -18,26 +21,19 @@ packages=(
   faketime osslsigncode openssl
 )
 
-installed() { [[ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null || true)" == "install ok installed" ]]; }
-
 export DEBIAN_FRONTEND=noninteractive
-sudo_cmd=()
-[[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
-
 missing=()
 for p in "${packages[@]}"; do
   installed "$p" || missing+=("$p")
 done
-
 if ((${#missing[@]})); then
   echo "setup: installing ${missing[*]}"
-  "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  as_root apt-get update -qq
+  as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
 # 32-bit Windows programs (the COM server's deliverable form): Wine runs them beside
 # 64-bit ones (WoW64) with wine32, which only works where 32-bit x86 code runs at all.
-source "$here/x86-32.sh"
 if ! x86_32_runs; then
   if x86_32_emulate && x86_32_runs; then
     echo "setup: this kernel does not run 32-bit x86 code; qemu-i386 runs it (binfmt_misc entry verimark-i386)"
@@ -47,17 +43,16 @@ if ! x86_32_runs; then
 fi
 if x86_32_runs && ! installed wine32:i386; then
   echo "setup: installing wine32:i386"
-  dpkg --print-foreign-architectures | grep -qx i386 || "${sudo_cmd[@]}" dpkg --add-architecture i386
-  "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null
+  dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
+  as_root apt-get update -qq
+  as_root apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null
 fi
 
-# Windows on ARM64 (VERIMARK_ARM64, see scripts/arm64.sh): its toolchain, built once from
-# Debian's archive, and for running its tests an arm64 Wine in a chroot.
-source "$here/arm64.sh"
+# Windows on ARM64: its toolchain, built once from Debian's archive, and for running its
+# tests an arm64 Wine in a chroot.
 if arm64_wanted build; then
   bash "$here/arm64-toolchain.sh" >/dev/null
 fi
 if arm64_wanted run && ! bash "$here/arm64-wine.sh" >/dev/null; then
-  echo "setup: the arm64 Wine could not be prepared: the ARM64 suite will be skipped (its build is still checked)"
+  echo "setup: the arm64 Wine could not be prepared: the aarch64 suite will run its static checks only"
 fi

@@ -30,3 +30,6 @@ x86_32_emulate() {
 
 # x86_32_ready: 32-bit code runs and wine32 is installed.
 x86_32_ready() { x86_32_runs && [[ -x /usr/lib/wine/wine ]]; }
+
+# x86_32_emulated: whether it is qemu-i386 that runs it (then real time passes slower).
+x86_32_emulated() { qemu_user_registered verimark-i386; }

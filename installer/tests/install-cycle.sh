@@ -15,18 +15,18 @@
 #   install-cycle.sh <case>
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# Every other case needs 32-bit programs (the 32-bit server and script host, the x86 package).
+source "$root/scripts/x86-32.sh"
 case=${1:?"usage: install-cycle.sh x64|x86|no-path|upgrade"}
 version=$(sed -n 's/^project(Verimark VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 packages="$root/build/packages"
 url="http://myserver:52311/cgi-bin/tvkgather.exe/actionsite"
 document="Workstation Baseline"
 
-# Every other case needs 32-bit programs (the 32-bit server and script host, the x86 package).
-source "$root/scripts/x86-32.sh"
 if [[ $case == arm64 ]]; then
   [[ -f "$packages/Verimark-$version-arm64.msi" ]] || { echo "install-cycle arm64: SKIPPED: no arm64 package"; exit 77; }
   export VERIMARK_ARM64_CHROOT
-  VERIMARK_ARM64_CHROOT=$(bash "$root/scripts/arm64-wine.sh" 2>/dev/null) ||
+  VERIMARK_ARM64_CHROOT=$(bash "$root/scripts/arm64-wine.sh" --check 2>/dev/null) ||
     { echo "install-cycle arm64: SKIPPED: no arm64 Wine here"; exit 77; }
 elif ! x86_32_ready; then
   echo "install-cycle $case: SKIPPED: this machine runs no 32-bit x86 code"
@@ -35,12 +35,10 @@ fi
 
 work="$root/build/installer-tests/$case"
 rm -rf "$work" && mkdir -p "$work"
-export VERIMARK_BUILD_DIR="$work"
-source "$root/cmake/wine-env.sh"
-run() { "$root/cmake/wine-run.sh" "$@"; }
+use_wine_tree "$work" wine64
 # 32-bit programs go through the 32-bit loader; their output to files (a 32-bit program
 # may start a desktop process that would hold a pipe open).
-run32() { run cmd /c exit 0 >/dev/null; wine "$@" >"$work/run32.out" 2>&1 </dev/null; local s=$?; cat "$work/run32.out"; return $s; }
+wine32_run() { wine_run cmd /c exit 0 >/dev/null; wine "$@" >"$work/run32.out" 2>&1 </dev/null; local s=$?; cat "$work/run32.out"; return $s; }
 windows() { winepath -w "$1" 2>/dev/null; }
 stop() { wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; }
 trap 'stop' EXIT
@@ -80,15 +78,15 @@ path_value() {
                   on && /^\[/ {on = 0} on && tolower($0) ~ /^"path"=/ {print}' | sed -E 's/;+"$/"/'
 }
 
-msiexec64() { run msiexec "$@" </dev/null >/dev/null 2>&1; }
-msiexec32() { run32 C:\\windows\\syswow64\\msiexec.exe "$@" >/dev/null; }
+msiexec64() { wine_run msiexec "$@" </dev/null >/dev/null 2>&1; }
+msiexec32() { wine32_run C:\\windows\\syswow64\\msiexec.exe "$@" >/dev/null; }
 system32=syswow64  # where a 32-bit program's system folder is
 agent="$root/build/x86_64/agent/TVKClientSim.exe"
 
 if [[ $case == arm64 ]]; then
-  run() { "$root/cmake/wine-run-arm64.sh" "$@" </dev/null; }
+  wine_run() { "$root/cmake/wine-run-arm64.sh" "$@" </dev/null; }
   stop() { "$root/cmake/wine-run-arm64.sh" --shell wineserver -k 2>/dev/null || true; sleep 1; }
-  msiexec64() { run msiexec "$@" >/dev/null 2>&1; }
+  msiexec64() { wine_run msiexec "$@" >/dev/null 2>&1; }
   windows() { local p=${1//\//\\}; echo "Z:$p"; }  # the host's winepath would start the host's Wine here
   agent="$root/build/aarch64/emulated/agent/TVKClientSim.exe"
 fi
@@ -99,38 +97,38 @@ if [[ $case == x86 ]]; then
   wineboot -i </dev/null >/dev/null 2>&1 || true
   wineserver -w
   wineserver -p </dev/null >/dev/null 2>&1 && wine wineboot </dev/null >/dev/null 2>&1 || true
-  run() { wine "$@" </dev/null; }
-  run32() { wine "$@" >"$work/run32.out" 2>&1 </dev/null; local s=$?; cat "$work/run32.out"; return $s; }
-  msiexec32() { run32 msiexec "$@" >/dev/null; }
+  wine_run() { wine "$@" </dev/null; }
+  wine32_run() { wine "$@" >"$work/run32.out" 2>&1 </dev/null; local s=$?; cat "$work/run32.out"; return $s; }
+  msiexec32() { wine32_run msiexec "$@" >/dev/null; }
   system32=system32
   agent="$root/build/i686/agent/TVKClientSim.exe"
 fi
 
 start_agent() {
-  run "$agent" install >/dev/null
-  run "$agent" run --data "$(windows "$root/agent/sample")" \
+  wine_run "$agent" install >/dev/null
+  wine_run "$agent" run --data "$(windows "$root/agent/sample")" \
     --check-interval 100 >"$work/agent.log" 2>&1 &
   for _ in $(seq 1 200); do grep -q "running:" "$work/agent.log" 2>/dev/null && return 0; sleep 0.1; done
   fail "the stand-in agent did not start"
 }
-stop_agent() { run "$agent" stop >/dev/null 2>&1 || true; sleep 1; }
+stop_agent() { wine_run "$agent" stop >/dev/null 2>&1 || true; sleep 1; }
 
 session_checks() {
   local folder=$1 hosts=$2 out
   start_agent
   step "the installed tool runs a session"
-  out=$(run "$folder\\Verimark.exe" -c "$url" "$document" | tr -d '\r')
+  out=$(wine_run "$folder\\Verimark.exe" -c "$url" "$document" | tr -d '\r')
   grep -aq "COMPLIANCE_ResultCount is 8" <<<"$out" || fail "the installed tool: $out"
   cp "$root/installer/tests/progids.js" "$work/progids.js"
   local script
   script=$(windows "$work/progids.js")
   if [[ $hosts == *64* ]]; then
     step "a 64-bit script host creates every ProgID and runs a session"
-    out=$(run C:\\windows\\system32\\cscript.exe //nologo "$script" "$url" "$document" | tr -d '\r')
+    out=$(wine_run C:\\windows\\system32\\cscript.exe //nologo "$script" "$url" "$document" | tr -d '\r')
     grep -aq "progids: ok, 8 items" <<<"$out" || fail "64-bit cscript: $out"
   fi
   step "a 32-bit script host creates every ProgID and runs a session"
-  out=$(run32 "C:\\windows\\$system32\\cscript.exe" //nologo "$script" "$url" "$document" | tr -d '\r')
+  out=$(wine32_run "C:\\windows\\$system32\\cscript.exe" //nologo "$script" "$url" "$document" | tr -d '\r')
   grep -aq "progids: ok, 8 items" <<<"$out" || fail "32-bit cscript: $out"
   stop_agent
 }
@@ -140,18 +138,18 @@ case $case in
 x64|x86)
   [[ $case == x86 ]] && package=$packages/Verimark-$version-x86.msi
   [[ -f $package ]] || fail "no package $package: run scripts/package.sh"
-  run cmd /c exit 0 >/dev/null  # the fresh prefix
+  wine_run cmd /c exit 0 >/dev/null  # the fresh prefix
   stage="$packages/stage-$version"
   step "the DLLs' own registration (regsvr32), for the comparison"
   if [[ $case == x64 ]]; then
-    run regsvr32 /s "$(windows "$stage/x64/TVKVerimarkMod.dll")" || fail "regsvr32 (64-bit)"
+    wine_run regsvr32 /s "$(windows "$stage/x64/TVKVerimarkMod.dll")" || fail "regsvr32 (64-bit)"
   fi
-  run32 "C:\\windows\\$system32\\regsvr32.exe" /s "$(windows "$stage/x86/TVKVerimarkMod.dll")" >/dev/null ||
+  wine32_run "C:\\windows\\$system32\\regsvr32.exe" /s "$(windows "$stage/x86/TVKVerimarkMod.dll")" >/dev/null ||
     fail "regsvr32 (32-bit)"
   com_rows >"$work/own-registration.txt"
   [[ -s "$work/own-registration.txt" ]] || fail "regsvr32 wrote nothing"
-  run32 "C:\\windows\\$system32\\regsvr32.exe" /u /s "$(windows "$stage/x86/TVKVerimarkMod.dll")" >/dev/null || true
-  [[ $case == x64 ]] && { run regsvr32 /u /s "$(windows "$stage/x64/TVKVerimarkMod.dll")" || true; }
+  wine32_run "C:\\windows\\$system32\\regsvr32.exe" /u /s "$(windows "$stage/x86/TVKVerimarkMod.dll")" >/dev/null || true
+  [[ $case == x64 ]] && { wine_run regsvr32 /u /s "$(windows "$stage/x64/TVKVerimarkMod.dll")" || true; }
   residue >"$work/before.txt"
   path_value >"$work/path-before.txt"
 
@@ -216,7 +214,7 @@ arm64)
   grep -qP '^Quorlan64\tProgramFiles64Folder\t' <<<"$directories" || fail "the ARM64 files are not under ProgramFiles64Folder"
   grep -qP '^Quorlan32\tProgramFilesFolder\t' <<<"$directories" || fail "the 32-bit server is not under ProgramFilesFolder"
 
-  run cmd /c exit 0 >/dev/null
+  wine_run cmd /c exit 0 >/dev/null
   residue >"$work/before.txt"
   path_value >"$work/path-before.txt"
   # Wine's msi sets the folder properties only for x86 and x64 processors: on ARM64 it
@@ -243,10 +241,10 @@ arm64)
   step "a session through the installed registration (tool and server with the test shim in their place)"
   cp "$root/build/aarch64/emulated/tool/Verimark.exe" "$root/build/aarch64/emulated/com/TVKVerimarkMod.dll" "$installed/"
   start_agent
-  out=$(run "$folder\\Verimark.exe" -c "$url" "$document" | tr -d '\r')
+  out=$(wine_run "$folder\\Verimark.exe" -c "$url" "$document" | tr -d '\r')
   grep -aq "COMPLIANCE_ResultCount is 8" <<<"$out" || fail "the installed tool: $out"
   cp "$root/installer/tests/progids.js" "$work/progids.js"
-  out=$(run C:\\windows\\system32\\cscript.exe //nologo "$(windows "$work/progids.js")" "$url" "$document" | tr -d '\r')
+  out=$(wine_run C:\\windows\\system32\\cscript.exe //nologo "$(windows "$work/progids.js")" "$url" "$document" | tr -d '\r')
   grep -aq "progids: ok, 8 items" <<<"$out" || fail "the ARM64 script host: $out"
   stop_agent
   step "uninstall (msiexec /x /qn, the install folders given again: Wine works them out anew)"
@@ -258,7 +256,7 @@ arm64)
   diff -u "$work/path-before.txt" <(path_value) || fail "PATH is not as it was"
   ;;
 no-path)
-  run cmd /c exit 0 >/dev/null
+  wine_run cmd /c exit 0 >/dev/null
   path_value >"$work/path-before.txt"
   step "install without the PathEntry feature (ADDLOCAL=Product)"
   msiexec64 /i "$(windows "$package")" /qn ADDLOCAL=Product || fail "msiexec /i"
@@ -270,19 +268,19 @@ upgrade)
   older="$work/older"
   step "an older package (0.9.0) from the same binaries"
   bash "$root/scripts/package.sh" --version 0.9.0 --out "$older" >/dev/null
-  run cmd /c exit 0 >/dev/null
+  wine_run cmd /c exit 0 >/dev/null
   msiexec64 /i "$(windows "$older/Verimark-0.9.0-x64.msi")" /qn || fail "installing 0.9.0"
   step "the newer package replaces it"
   msiexec64 /i "$(windows "$package")" /qn || fail "installing $version over 0.9.0"
   products=$(registry | grep -ciE '^\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\\{[^}]*\}\]' || true)
   versions=$(registry | grep -E '^"DisplayVersion"=' | sort -u)
+  [[ $products -eq 1 ]] || fail "$products products are registered after the upgrade, not one"
   grep -q "\"$version\"" <<<"$versions" || fail "$version is not registered: $versions"
   ! grep -q '"0.9.0"' <<<"$versions" || fail "0.9.0 is still registered beside $version"
   step "the older package is refused over the newer one"
   if msiexec64 /i "$(windows "$older/Verimark-0.9.0-x64.msi")" /qn; then fail "0.9.0 was installed over $version"; fi
   grep -q "\"$version\"" <<<"$(registry | grep -E '^"DisplayVersion"=')" || fail "$version is gone"
   msiexec64 /x "$(windows "$package")" /qn || fail "msiexec /x"
-  : "$products"
   ;;
 *) fail "no such case" ;;
 esac
