@@ -49,10 +49,17 @@ if x86_32_runs && ! installed wine32:i386; then
 fi
 
 # Windows on ARM64: its toolchain, built once from Debian's archive, and for running its
-# tests an arm64 Wine in a chroot.
+# tests an arm64 Wine in a chroot. The two are independent and built at the same time
+# (their progress lines name which is which).
+toolchain=""
 if arm64_wanted build; then
-  bash "$here/arm64-toolchain.sh" >/dev/null
+  bash "$here/arm64-toolchain.sh" >/dev/null &
+  toolchain=$!
 fi
 if arm64_wanted run && ! bash "$here/arm64-wine.sh" >/dev/null; then
   echo "setup: the arm64 Wine could not be prepared: the aarch64 suite will run its static checks only"
+fi
+if [[ -n $toolchain ]] && ! wait "$toolchain"; then
+  echo "setup: the ARM64 toolchain could not be built (see $verimark_cache/arm64-toolchain.log)" >&2
+  exit 1
 fi
