@@ -80,7 +80,8 @@ wine_run() { "$verimark_root/cmake/wine-run.sh" "$@"; }
 # (one per test lane); the runner runs wineserver elsewhere (the arm64 chroot's), with the
 # tree and lane in its environment.
 stop_wine() {
-  local tree=$1 prefix lane
+  local tree prefix lane
+  tree=$(cd "$1" && pwd) || return 0  # Wine takes absolute prefixes only
   shift
   for prefix in "$tree"/wineprefix "$tree"/wineprefix-*; do
     [[ -d $prefix ]] || continue

@@ -35,7 +35,8 @@ for arch in $archs; do
       fi ;;
     aarch64)
       suites+=(aarch64)
-      if arm64_wanted run && bash scripts/arm64-wine.sh --check >/dev/null; then
+      if arm64_wanted run && VERIMARK_ARM64_CHROOT=$(bash scripts/arm64-wine.sh --check); then
+        export VERIMARK_ARM64_CHROOT  # for stopping its Wine servers at the end
         aarch64_runs=yes
       else
         echo "test: the aarch64 suite runs its static checks only (VERIMARK_ARM64=$(arm64_mode), or no arm64 Wine)"
