@@ -42,7 +42,8 @@ build_toolchain() {
   mingw_version=$(dpkg-query -W -f='${Version}' mingw-w64-common 2>/dev/null || echo unknown)
   work=$(mktemp -d "$verimark_cache/arm64-build.XXXXXX")
   : >"$log"
-  trap 'rm -rf "$work"' EXIT
+  # Expanded now: the trap runs after this function's locals are gone.
+  trap "rm -rf '$work'" EXIT
   jobs=$(nproc)
   # The source packages come through a private list for the archive the system uses.
   private_apt sources "deb-src http://deb.debian.org/debian bookworm main"
