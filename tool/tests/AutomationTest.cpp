@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <regex>
 #include <string>
 
@@ -32,7 +33,7 @@ protected:
 
 // Each status a run can end with, the agent's faults giving most of them. Standard output
 // stays what it is without options; each failure adds its one line to standard error.
-enum class Before { Nothing, NoVersion, NoDirectoryValue, TooOld, RequestWaiting };
+enum class Before { Nothing, NoVersion, NoDirectoryValue, TooOld, RequestWaiting, LockHeld };
 struct Outcome {
     const char* name;
     Before before;  // arranged before the run; then the agent's mutex is held, without an agent
@@ -55,6 +56,11 @@ TEST_P(AutomationOutcome, HasItsExitStatus)
     case Before::NoDirectoryValue: registry_.Remove(ApiKeyPath, L"RequestDir"); break;
     case Before::TooOld: registry_.SetString(ClientKeyPath, L"Version", L"4.1.7"); break;
     case Before::RequestWaiting: WriteRaw(requestFile_, "<left/>"); break;
+    case Before::LockHeld: break;
+    }
+    std::optional<ComplianceLock> held;  // this test process is "another session"
+    if (c.before == Before::LockHeld) {
+        ASSERT_TRUE(held.emplace().Acquire());
     }
     if (c.before != Before::Nothing)  // so that the checks after "is it running" are reached
         agentMutex_.Reset(CreateMutexW(nullptr, FALSE, L"Global\\One Quorlan TVKClient At A Time"));
@@ -66,6 +72,7 @@ TEST_P(AutomationOutcome, HasItsExitStatus)
     for (const std::wstring& a : c.args)
         args.push_back(a == L"<url>" ? url : a == L"<export>" ? Wide(scratch_ / "no such folder\\out.xml") : a);
     const Finished run = RunTool(args);
+    held.reset();
     EXPECT_EQ(run.exitCode, c.status) << run.out << run.err;
     if (c.err.empty())
         EXPECT_EQ(run.err, "");
@@ -96,6 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
         Outcome{"NotRunning", Before::Nothing, false, {}, {L"-c", L"<url>", L"d"}, 5,
                 "Verimark: the agent is not running: start TVKClient and try again [-2]\r\n"},
         Outcome{"ARequestWaiting", Before::RequestWaiting, false, {}, {L"-c", L"<url>", L"d"}, 6, "[-5]\r\n"},
+        Outcome{"LockHeldElsewhere", Before::LockHeld, false, {}, {L"-c", L"<url>", L"d"}, 6, "[-6]\r\n"},
         Outcome{"NeverTaken", Before::Nothing, true, {L"never-take"}, {L"-c", L"<url>", L"d"}, 7, "[-3]\r\n"},
         Outcome{"NoAnswerToProgress", Before::Nothing, true, {L"no-answer@2"}, {L"-c", L"<url>", baseline}, 7,
                 "no readable answer to a progress request"},
