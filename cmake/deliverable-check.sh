@@ -5,8 +5,9 @@
 # type library, registry scripts and manifest; both binaries' version blocks (the
 # project's version, company, product, copyright) and the tool's manifest (asInvoker,
 # supported Windows versions, long paths); the image hardening (ASLR, high entropy on
-# 64-bit, no executable data, and control-flow guard on ARM64); and on ARM64 no trace of
-# the formatting shim that only the emulated test runs carry.
+# 64-bit, no executable data, and control-flow guard on ARM64); no path of the building
+# machine; and on ARM64 no trace of the formatting shim that only the emulated test runs
+# carry.
 #   deliverable-check.sh x86_64|i686|aarch64 <tool.exe> <server.dll>
 set -euo pipefail
 arch=$1 tool=$2 server=$3
@@ -39,6 +40,13 @@ for binary in "$tool" "$server"; do
       fail "$binary does not import the UCRT's own formatting"
   fi
 done
+# No path of the machine that built them (the same commit must give the same bytes anywhere):
+# neither the checkout's nor the cache's, where the ARM64 toolchain and its runtimes live.
+for binary in "$tool" "$server"; do
+  for path in "$(cd "$(dirname "$0")/.." && pwd)/" "${XDG_CACHE_HOME:-$HOME/.cache}/"; do
+    if grep -qaF "$path" "$binary"; then fail "$binary holds a path of the machine that built it: $path"; fi
+  done
+done
 grep -q 'Subsystem: IMAGE_SUBSYSTEM_WINDOWS_CUI' <<<"$($readobj --file-headers "$tool")" || fail "$tool: not a console program"
 
 exports=$($readobj --coff-exports "$server" | awk '/Name:/ {print $2}' | sort)
@@ -66,4 +74,4 @@ for text in 'level="asInvoker"' '<ws2:longPathAware>true</ws2:longPathAware>' \
   grep -qF "$text" <<<"$manifest" || fail "$tool: its manifest lacks $text"
 done
 grep -qF 'activeCodePage' <<<"$manifest" && fail "$tool: its manifest changes the ANSI code page"
-echo "$arch deliverables: machine, subsystem, imports, exports, resources, versions, manifest and hardening as they must be"
+echo "$arch deliverables: machine, subsystem, imports, exports, resources, versions, manifest, hardening and paths as they must be"

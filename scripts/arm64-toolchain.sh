@@ -15,12 +15,14 @@ llvm=/usr/lib/llvm-16/bin
 triple=aarch64-w64-mingw32
 say() { echo "arm64 toolchain: $*" >&2; }
 
-# Where the toolchain of the installed clang-16 and mingw-w64 is, built or not.
+# Where the toolchain of the installed clang-16 and mingw-w64 is, built or not. The
+# recipe's number changes when what it builds changes, so that every machine builds anew.
+recipe=2
 toolchain_dir() {
   local clang_version mingw_version
   clang_version=$(dpkg-query -W -f='${Version}' clang-16 2>/dev/null) || return 1
   mingw_version=$(dpkg-query -W -f='${Version}' mingw-w64-common 2>/dev/null || echo unknown)
-  echo "$verimark_cache/llvm-mingw-aarch64-${clang_version//[:~+]/_}-mingw-${mingw_version//[:~+]/_}"
+  echo "$verimark_cache/llvm-mingw-aarch64-$recipe-${clang_version//[:~+]/_}-mingw-${mingw_version//[:~+]/_}"
 }
 
 if [[ ${1:-} == --check ]]; then
@@ -37,7 +39,7 @@ if [[ ! -x $llvm/clang || ! -x $llvm/ld.lld || ! -x $llvm/llvm-dlltool ]]; then
 fi
 
 build_toolchain() {
-  local root=$1 log="$verimark_cache/arm64-toolchain.log" work jobs clang_version mingw_version
+  local root=$1 log="$verimark_cache/arm64-toolchain.log" work jobs no_paths clang_version mingw_version
   clang_version=$(dpkg-query -W -f='${Version}' clang-16)
   mingw_version=$(dpkg-query -W -f='${Version}' mingw-w64-common 2>/dev/null || echo unknown)
   work=$(mktemp -d "$verimark_cache/arm64-build.XXXXXX")
@@ -45,6 +47,10 @@ build_toolchain() {
   # Expanded now: the trap runs after this function's locals are gone.
   trap "rm -rf '$work'" EXIT
   jobs=$(nproc)
+  # The CRT and runtimes end up in every ARM64 binary, with their sources' and headers'
+  # paths: neither the scratch folder's name (random) nor the cache's (per user and
+  # machine) may, or no two machines would build the same bytes.
+  no_paths="-ffile-prefix-map=$work=/usr/src/verimark-arm64-toolchain -ffile-prefix-map=$root=/usr/verimark-arm64-toolchain"
   # The source packages come through a private list for the archive the system uses.
   private_apt sources "deb-src http://deb.debian.org/debian bookworm main"
 
@@ -99,14 +105,15 @@ EOF
   mkdir -p "$work/crt" && cd "$work/crt"
   logged "$log" "$mingw_src/mingw-w64-crt/configure" --host=$triple --prefix="$root/$triple" --disable-lib32 --disable-lib64 \
     --enable-libarm64 --with-default-msvcrt=ucrt CC=$triple-clang CXX=$triple-clang++ AR=$triple-ar \
-    RANLIB=$triple-ranlib DLLTOOL=$triple-dlltool
+    RANLIB=$triple-ranlib DLLTOOL=$triple-dlltool CFLAGS="-g -O2 $no_paths" CXXFLAGS="-g -O2 $no_paths"
   logged "$log" make -j"$jobs"
   logged "$log" make install
 
   cmake_common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_SYSTEM_PROCESSOR=aarch64
                 -DCMAKE_C_COMPILER=$triple-clang -DCMAKE_CXX_COMPILER=$triple-clang++ -DCMAKE_AR="$llvm/llvm-ar"
                 -DCMAKE_RANLIB="$llvm/llvm-ranlib" -DCMAKE_C_COMPILER_WORKS=1 -DCMAKE_CXX_COMPILER_WORKS=1
-                -DCMAKE_C_COMPILER_TARGET=$triple -DCMAKE_CXX_COMPILER_TARGET=$triple)
+                -DCMAKE_C_COMPILER_TARGET=$triple -DCMAKE_CXX_COMPILER_TARGET=$triple
+                -DCMAKE_C_FLAGS="$no_paths" -DCMAKE_CXX_FLAGS="$no_paths" -DCMAKE_ASM_FLAGS="$no_paths")
 
   say "compiler-rt builtins"
   logged "$log" cmake -S "$llvm_src/compiler-rt/lib/builtins" -B "$work/builtins" "${cmake_common[@]}" \
