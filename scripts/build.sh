@@ -19,7 +19,11 @@ for arch in $archs; do
       if arm64_wanted run; then
         chroot=$(bash scripts/arm64-wine.sh --check) || echo "build: its tests will be the static checks only" >&2
       fi
-      options=(-DVERIMARK_ARM64_TOOLCHAIN="$toolchain" -DVERIMARK_ARM64_CHROOT="$chroot") ;;
+      options=(-DVERIMARK_ARM64_TOOLCHAIN="$toolchain" -DVERIMARK_ARM64_CHROOT="$chroot")
+      # A tree configured with another toolchain (an older recipe) keeps its compilers:
+      # configure it anew, so that everything is built with this one.
+      cached=$(sed -n 's/^VERIMARK_ARM64_TOOLCHAIN:PATH=//p' build/aarch64/CMakeCache.txt 2>/dev/null || true)
+      [[ -z $cached || $cached == "$toolchain" ]] || options+=(--fresh) ;;
     i686)
       # Where qemu runs the 32-bit code, real time passes slower for its tests.
       if x86_32_emulated; then options=(-DVERIMARK_TIME_SCALE=2); fi ;;
