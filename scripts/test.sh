@@ -117,7 +117,11 @@ for arch in "${suites[@]}"; do
   summary=$(grep -E '^[0-9]+% tests passed' "$logs/$arch.log" || echo "no summary (see $logs/$arch.log)")
   echo "== $arch suite: $summary; $(cases "$arch") test cases"
 done
-echo "== fuzz targets: $(grep -c ', no finding$' "$logs/fuzz.log") without a finding, $(grep -c ': FAILED' "$logs/fuzz.log") failed"
+if grep -q '^fuzz: skipped' "$logs/fuzz.log"; then
+  echo "== fuzz targets: skipped"
+else
+  echo "== fuzz targets: $(grep -c ', no finding$' "$logs/fuzz.log") without a finding, $(grep -c ': FAILED' "$logs/fuzz.log") failed"
+fi
 if [[ -n $reproduce_pid ]]; then
   echo "== reproducibility: $(grep -c ' identical$' "$logs/reproduce.log") artifacts identical, $(grep -c ' DIFFERS' "$logs/reproduce.log") differing"
 fi
