@@ -1,39 +1,18 @@
 #include "tool/tests/ProcessRunner.h"
 
 #include "files/tests/TestPlatform.h"
+#include "tool/tests/ChildProcessText.h"
 
 #include <chrono>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 namespace {
 
-std::wstring Quote(const std::wstring& argument)
-{
-    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos)
-        return argument;
-    std::wstring quoted = L"\"";
-    std::size_t slashes = 0;
-    for (wchar_t c : argument) {
-        if (c == L'\\') {
-            ++slashes;
-        } else {
-            quoted.append(c == L'"' ? 2 * slashes + 1 : slashes, L'\\');
-            slashes = 0;
-        }
-        if (c != L'\\')
-            quoted += c;
-    }
-    quoted.append(2 * slashes, L'\\');
-    return quoted + L"\"";
-}
-
 std::wstring CommandLine(const std::wstring& program, const std::vector<std::wstring>& arguments)
 {
-    std::wstring line = Quote(program);
+    std::wstring line = QuoteArgument(program);
     for (const std::wstring& argument : arguments)
-        line += L" " + Quote(argument);
+        line += L" " + QuoteArgument(argument);
     return line;
 }
 
@@ -52,13 +31,6 @@ UniqueFile Inheritable(const std::wstring& path, DWORD access, DWORD disposition
                                   &inherit, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-std::string Slurp(const std::wstring& path)
-{
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 UniqueHandle Start(const std::wstring& program, const std::vector<std::wstring>& arguments, HANDLE out, HANDLE err,
                    DWORD creation = 0)
@@ -107,8 +79,8 @@ Finished RunProgram(const std::wstring& program, const std::vector<std::wstring>
         finished.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         GetExitCodeProcess(process.Get(), &finished.exitCode);
     }
-    finished.out = Slurp(outPath);
-    finished.err = Slurp(errPath);
+    finished.out = ReadWholeFile(outPath);
+    finished.err = ReadWholeFile(errPath);
     DeleteFileW(outPath.c_str());
     DeleteFileW(errPath.c_str());
     return finished;
@@ -140,7 +112,7 @@ bool BackgroundProgram::WaitForOutput(const std::string& text, DWORD timeoutMs)
 
 std::string BackgroundProgram::Output() const
 {
-    return Slurp(outputPath_);
+    return ReadWholeFile(outputPath_);
 }
 
 DWORD BackgroundProgram::Stop()

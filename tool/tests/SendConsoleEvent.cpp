@@ -6,44 +6,15 @@
 // refuses that event.)
 //   send_console_event group|console <text> <program> [arguments...]
 #include "text/UniqueResource.h"
+#include "tool/tests/ChildProcessText.h"
 
 #include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
-
-std::string Slurp(const std::wstring& path)
-{
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-// Quoted as the runtime's argument parser reads it back.
-std::wstring Quote(const std::wstring& argument)
-{
-    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos)
-        return argument;
-    std::wstring quoted = L"\"";
-    std::size_t slashes = 0;
-    for (wchar_t c : argument) {
-        if (c == L'\\') {
-            ++slashes;
-            continue;
-        }
-        quoted.append(c == L'"' ? 2 * slashes + 1 : slashes, L'\\');
-        slashes = 0;
-        quoted += c;
-    }
-    quoted.append(2 * slashes, L'\\');
-    return quoted + L"\"";
-}
 
 BOOL WINAPI HandledHere(DWORD) { return TRUE; }
 
@@ -64,7 +35,7 @@ int wmain(int argc, wchar_t** argv)
     const std::wstring trigger = argv[2];
     std::wstring command;
     for (int i = 3; i < argc; ++i)
-        command += (i > 3 ? L" " : L"") + Quote(argv[i]);
+        command += (i > 3 ? L" " : L"") + QuoteArgument(argv[i]);
     // The helper handles Ctrl+C itself (a handler, unlike ignoring it, is not inherited).
     SetConsoleCtrlHandler(HandledHere, TRUE);
 
@@ -88,7 +59,7 @@ int wmain(int argc, wchar_t** argv)
         const UniqueHandle process(info.hProcess), thread(info.hThread);
         const std::string text(trigger.begin(), trigger.end());
         for (int waited = 0; waited < 60000; waited += 50) {
-            if ((Slurp(outPath) + Slurp(errPath)).find(text) != std::string::npos)
+            if ((ReadWholeFile(outPath) + ReadWholeFile(errPath)).find(text) != std::string::npos)
                 break;
             if (WaitForSingleObject(process.Get(), 50) == WAIT_OBJECT_0)
                 break;
@@ -102,7 +73,7 @@ int wmain(int argc, wchar_t** argv)
         if (code != 203)
             code = exit;
     }
-    const std::string out = Slurp(outPath), err = Slurp(errPath);
+    const std::string out = ReadWholeFile(outPath), err = ReadWholeFile(errPath);
     _setmode(_fileno(stdout), _O_BINARY);  // the program's bytes as they are
     _setmode(_fileno(stderr), _O_BINARY);
     std::fwrite(out.data(), 1, out.size(), stdout);
