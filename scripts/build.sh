@@ -5,10 +5,6 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/x86-32.sh"
 cd "$verimark_root"
-if [[ -n ${VERIMARK_TIME_SCALE:-} && ! ${VERIMARK_TIME_SCALE} =~ ^[1-9][0-9]?$ ]]; then
-  echo "build: VERIMARK_TIME_SCALE is a whole number from 1 to 99" >&2
-  exit 2
-fi
 archs=$(verimark_archs)
 for arch in $archs; do
   options=()
