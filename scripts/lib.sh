@@ -22,6 +22,44 @@ logged() {
   "$@" >>"$log" 2>&1 || { echo "failed: $*; see $log" >&2; tail -n 30 "$log" >&2; exit 1; }
 }
 
+# apt_update: refreshes the system's package lists. The archive has bad days (an index
+# mid-sync, of the wrong size): a failing update is tried again a few times with a pause
+# (VERIMARK_APT_PAUSE seconds, 5, then twice that), then setup goes on with the lists as they are and lets
+# the install decide whether what it needs is there. Sets apt_update_failure to apt's
+# reason, or to nothing when the lists are fresh.
+apt_update() {
+  local try out
+  apt_update_failure=""
+  for try in 1 2 3; do
+    out=$(as_root apt-get update -qq 2>&1) && return 0
+    ((try < 3)) && sleep $((try * ${VERIMARK_APT_PAUSE:-5}))
+  done
+  apt_update_failure=$(apt_reason "$out")
+  echo "setup: apt-get update failed three times ($apt_update_failure); going on with the package lists as they are"
+}
+
+# apt_install <package>...: installs the packages. When that fails, one line says which
+# and why, apt_install_failure holds the reason, and the status is not zero.
+apt_install() {
+  local out
+  apt_install_failure=""
+  out=$(as_root apt-get install -y -qq --no-install-recommends "$@" 2>&1) && return 0
+  apt_install_failure=$(apt_reason "$out")
+  [[ -n $apt_update_failure ]] && apt_install_failure+="; the last apt-get update failed: $apt_update_failure"
+  echo "setup: could not install $*: $apt_install_failure" >&2
+  return 1
+}
+
+# apt_reason <apt's output>: the first line that says why, shortened to one line.
+apt_reason() {
+  local line
+  line=$(grep -m1 -E ' : Depends: |^E: Unable to locate|^E: Failed to fetch|^E: ' <<<"$1" || true)
+  [[ -n $line ]] || line=$(grep -m1 . <<<"$1" || echo "no reason given")
+  line=$(tr -s ' \t' ' ' <<<"${line#E: }")
+  line=${line# }
+  echo "${line:0:240}"
+}
+
 # private_apt <name> <sources.list line>: sets the array private_apt to the options that
 # make apt-get and apt-cache use a sources list and package lists of their own (under the
 # cache), so that the system's apt state is left as it is and no root is needed.

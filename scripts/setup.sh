@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs, once, every Debian package the build, the tests and the demo need, lets Wine
-# run 32-bit Windows programs where this machine can run 32-bit x86 code, and prepares
-# Windows on ARM64 (its toolchain and arm64 Wine) as far as VERIMARK_ARM64 goes.
+# run 32-bit Windows programs where this machine can run 32-bit x86 code (only when the
+# i686 tree is among VERIMARK_ARCHS), and prepares Windows on ARM64 (its toolchain and
+# arm64 Wine) as far as VERIMARK_ARM64 goes. A failing archive index does not stop it
+# (apt_update); a failing install of the base packages does, in one line saying why.
 # Does nothing (and asks no archive) when all is in place. The only script that installs
 # or prepares anything: the others say what is missing.
 set -euo pipefail
@@ -22,30 +24,40 @@ packages=(
 )
 
 export DEBIAN_FRONTEND=noninteractive
+apt_update_failure=""
 missing=()
 for p in "${packages[@]}"; do
   installed "$p" || missing+=("$p")
 done
 if ((${#missing[@]})); then
   echo "setup: installing ${missing[*]}"
-  as_root apt-get update -qq
-  as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  apt_update
+  apt_install "${missing[@]}" || exit 1
 fi
 
 # 32-bit Windows programs (the COM server's deliverable form): Wine runs them beside
 # 64-bit ones (WoW64) with wine32, which only works where 32-bit x86 code runs at all.
-if ! x86_32_runs; then
-  if x86_32_emulate && x86_32_runs; then
-    echo "setup: this kernel does not run 32-bit x86 code; qemu-i386 runs it (binfmt_misc entry verimark-i386)"
-  else
-    echo "setup: this machine cannot run 32-bit x86 code (its kernel refuses it and qemu-i386 could not be set up): the 32-bit suite will be skipped"
+# Only for the i686 tree: the demo and the x86-64 tree need nothing 32-bit. Whatever
+# fails here ends setup successfully: the i686 suite is skipped, and the reason kept for
+# the test run's summary (x86_32_unavailable).
+if wants_arch i686; then
+  rm -f "$x86_32_reason_file"
+  if ! x86_32_runs; then
+    if x86_32_emulate && x86_32_runs; then
+      echo "setup: this kernel does not run 32-bit x86 code; qemu-i386 runs it (binfmt_misc entry verimark-i386)"
+    else
+      x86_32_unavailable "this machine runs no 32-bit x86 code (its kernel refuses it and qemu-i386 could not be set up)"
+    fi
   fi
-fi
-if x86_32_runs && ! installed wine32:i386; then
-  echo "setup: installing wine32:i386"
-  dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
-  as_root apt-get update -qq
-  as_root apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null
+  if x86_32_runs && ! installed wine32:i386; then
+    echo "setup: installing wine32:i386"
+    dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
+    # The lists may already hold it (an update for the new architecture is needed once).
+    if ! apt_install wine32:i386 2>/dev/null; then
+      apt_update
+      apt_install wine32:i386 || x86_32_unavailable "wine32:i386 could not be installed: $apt_install_failure"
+    fi
+  fi
 fi
 
 # Windows on ARM64: its toolchain, built once from Debian's archive, and for running its

@@ -5,14 +5,24 @@
 #   aarch64  under the arm64 Wine of a chroot, through qemu (VERIMARK_ARM64=run, the
 #            default); with VERIMARK_ARM64=build, or without the arm64 Wine, its static
 #            checks only;
-# the fuzz targets for a short while each, and the release artifacts built twice and
-# compared. VERIMARK_ARCHS narrows the targets, built and tested alike. The suites run at
-# the same time, each in Wine prefixes and servers of its own; the first suite's output
-# comes as it happens, the others' after it, and one summary line per part ends the run.
-# Arguments go to every suite's ctest.
+# the fuzz targets for a short while each, the checks of setup's decisions, and the
+# release artifacts built twice and compared. VERIMARK_ARCHS narrows the targets, built
+# and tested alike. The suites run at the same time, each in Wine prefixes and servers of
+# its own, with the fuzz targets beside them (one processor); the reproducibility build,
+# which wants both processors, comes after them. The first suite's output comes as it
+# happens, the others' after it, and one summary line per part, with its wall time, ends
+# the run. A suite that cannot run here is skipped with its reason; --require-all (or
+# VERIMARK_REQUIRE_ALL=1) makes any skipped part a failure. Other arguments go to every
+# suite's ctest.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/x86-32.sh"
 cd "$verimark_root"
+require_all=${VERIMARK_REQUIRE_ALL:-0}
+ctest_args=()
+for argument in "$@"; do
+  if [[ $argument == --require-all ]]; then require_all=1; else ctest_args+=("$argument"); fi
+done
+set -- "${ctest_args[@]}"
 
 case ${VERIMARK_INSTALLER_TESTS:-default} in default|all) ;; *)
   echo "test: VERIMARK_INSTALLER_TESTS is all, or unset" >&2; exit 2 ;;
@@ -26,12 +36,13 @@ bash scripts/setup.sh
 bash scripts/build.sh
 
 # What runs, decided here from the machine as it is now.
-suites=() aarch64_runs=no
+suites=() aarch64_runs=no skipped=()
 for arch in $archs; do
   case $arch in
     i686)
       if x86_32_ready; then suites+=(i686); else
-        echo "test: SKIPPING the i686 suite: this machine runs no 32-bit x86 code (see scripts/setup.sh)"
+        skipped+=("i686 suite: SKIPPED: $(x86_32_why_not)")
+        echo "test: SKIPPING the i686 suite: $(x86_32_why_not)"
       fi ;;
     aarch64)
       suites+=(aarch64)
@@ -39,7 +50,10 @@ for arch in $archs; do
         export VERIMARK_ARM64_CHROOT  # for stopping its Wine servers at the end
         aarch64_runs=yes
       else
-        echo "test: the aarch64 suite runs its static checks only (VERIMARK_ARM64=$(arm64_mode), or no arm64 Wine)"
+        why="VERIMARK_ARM64=$(arm64_mode)"
+        arm64_wanted run && why="no arm64 Wine (see scripts/arm64-wine.sh)"
+        skipped+=("aarch64 suite: static checks only, its tests SKIPPED: $why")
+        echo "test: the aarch64 suite runs its static checks only: $why"
       fi ;;
     *) suites+=("$arch") ;;
   esac
@@ -78,25 +92,28 @@ cases() {
   cat "build/$1"/test-results/*.json 2>/dev/null | grep -Eo '^  "tests": [0-9]+' | awk '{ n += $2 } END { print n + 0 }'
 }
 
+# Each part's wall time, for the summary.
+timed() {
+  local part=$1 started=$SECONDS status=0
+  shift
+  "$@" || status=$?
+  echo "$((SECONDS - started))" >"$logs/$part.seconds"
+  return $status
+}
+seconds() { cat "$logs/$1.seconds" 2>/dev/null || echo "?"; }
+
 status=0
 # The fuzz targets natively, beside the suites: those mostly wait in real time, the
 # fuzzers keep one processor busy.
-bash scripts/fuzz.sh "${VERIMARK_FUZZ_SECONDS:-20}" >"$logs/fuzz.log" 2>&1 &
+timed fuzz bash scripts/fuzz.sh "${VERIMARK_FUZZ_SECONDS:-20}" >"$logs/fuzz.log" 2>&1 &
 fuzz_pid=$!
-# The release artifacts of the targets that make the x64 and x86 packages, built twice.
-reproduce_pid="" reproduced=()
-for arch in $archs; do [[ $arch == aarch64 ]] || reproduced+=("$arch"); done
-if [[ ${VERIMARK_REPRODUCE:-on} == on && ${#reproduced[@]} -gt 0 ]]; then
-  bash scripts/reproduce.sh "${reproduced[@]}" >"$logs/reproduce.log" 2>&1 &
-  reproduce_pid=$!
-fi
 pids=()
 for arch in "${suites[@]:1}"; do
-  suite "$arch" "$@" >"$logs/$arch.log" 2>&1 &
+  timed "$arch" suite "$arch" "$@" >"$logs/$arch.log" 2>&1 &
   pids+=($!)
 done
 echo "== ${suites[0]} suite"
-suite "${suites[0]}" "$@" 2>&1 | tee "$logs/${suites[0]}.log" || status=1
+timed "${suites[0]}" suite "${suites[0]}" "$@" 2>&1 | tee "$logs/${suites[0]}.log" || status=1
 for i in "${!pids[@]}"; do
   arch=${suites[$((i + 1))]}
   wait "${pids[$i]}" || status=1
@@ -106,23 +123,39 @@ done
 echo "== fuzz targets"
 wait "$fuzz_pid" || status=1
 cat "$logs/fuzz.log"
-if [[ -n $reproduce_pid ]]; then
+echo "== setup's decisions"
+timed setup-checks bash scripts/tests/setup-decisions.sh >"$logs/setup-checks.log" 2>&1 || status=1
+cat "$logs/setup-checks.log"
+# The release artifacts of the targets that make the x64 and x86 packages, built twice,
+# once the suites have let go of the processors.
+reproduced=() reproduce_ran=no
+for arch in $archs; do [[ $arch == aarch64 ]] || reproduced+=("$arch"); done
+if [[ ${VERIMARK_REPRODUCE:-on} == on && ${#reproduced[@]} -gt 0 ]]; then
   echo "== reproducibility"
-  wait "$reproduce_pid" || status=1
+  reproduce_ran=yes
+  timed reproduce bash scripts/reproduce.sh "${reproduced[@]}" >"$logs/reproduce.log" 2>&1 || status=1
   cat "$logs/reproduce.log"
 fi
 
 echo
 for arch in "${suites[@]}"; do
   summary=$(grep -E '^[0-9]+% tests passed' "$logs/$arch.log" || echo "no summary (see $logs/$arch.log)")
-  echo "== $arch suite: $summary; $(cases "$arch") test cases"
+  echo "== $arch suite: $summary; $(cases "$arch") test cases; $(seconds "$arch") s"
+done
+for line in "${skipped[@]}"; do
+  echo "== $line"
 done
 if grep -q '^fuzz: skipped' "$logs/fuzz.log"; then
   echo "== fuzz targets: skipped"
 else
-  echo "== fuzz targets: $(grep -c ', no finding$' "$logs/fuzz.log") without a finding, $(grep -c ': FAILED' "$logs/fuzz.log") failed"
+  echo "== fuzz targets: $(grep -c ', no finding$' "$logs/fuzz.log") without a finding, $(grep -c ': FAILED' "$logs/fuzz.log") failed; $(seconds fuzz) s"
 fi
-if [[ -n $reproduce_pid ]]; then
-  echo "== reproducibility: $(grep -c ' identical$' "$logs/reproduce.log") artifacts identical, $(grep -c ' DIFFERS' "$logs/reproduce.log") differing"
+echo "== setup's decisions: $(grep -c '^ok ' "$logs/setup-checks.log") checks passed, $(grep -c '^FAILED ' "$logs/setup-checks.log") failed; $(seconds setup-checks) s"
+if [[ $reproduce_ran == yes ]]; then
+  echo "== reproducibility: $(grep -c ' identical$' "$logs/reproduce.log") artifacts identical, $(grep -c ' DIFFERS' "$logs/reproduce.log") differing; $(seconds reproduce) s"
+fi
+if ((${#skipped[@]})) && [[ $require_all == 1 ]]; then
+  echo "== --require-all: ${#skipped[@]} part(s) skipped, so the run fails"
+  status=1
 fi
 exit $status

@@ -33,3 +33,25 @@ x86_32_ready() { x86_32_runs && [[ -x /usr/lib/wine/wine ]]; }
 
 # x86_32_emulated: whether it is qemu-i386 that runs it (then real time passes slower).
 x86_32_emulated() { qemu_user_registered verimark-i386; }
+
+# Why the i686 suite cannot run, as setup found it: kept in the cache for the test run's
+# summary, one line.
+x86_32_reason_file="$verimark_cache/i686-unavailable"
+
+# x86_32_unavailable <reason>: setup says it and keeps it.
+x86_32_unavailable() {
+  mkdir -p "$verimark_cache"
+  echo "$1" >"$x86_32_reason_file"
+  echo "setup: $1: the i686 suite will be skipped"
+}
+
+# x86_32_why_not: the reason the i686 suite cannot run on this machine now.
+x86_32_why_not() {
+  if [[ -s $x86_32_reason_file ]]; then
+    head -n 1 "$x86_32_reason_file"
+  elif ! x86_32_runs; then
+    echo "this machine runs no 32-bit x86 code"
+  else
+    echo "wine32:i386 is not installed (scripts/setup.sh installs it)"
+  fi
+}
