@@ -44,6 +44,8 @@ apt_install() {
   local out
   apt_install_failure=""
   out=$(as_root apt-get install -y -qq --no-install-recommends "$@" 2>&1) && return 0
+  # Quiet, apt names no unmet dependency; a simulated install does.
+  out="$(apt-get install -s --no-install-recommends "$@" 2>&1)"$'\n'"$out"
   apt_install_failure=$(apt_reason "$out")
   [[ -n $apt_update_failure ]] && apt_install_failure+="; the last apt-get update failed: $apt_update_failure"
   echo "setup: could not install $*: $apt_install_failure" >&2
