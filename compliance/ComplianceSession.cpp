@@ -5,10 +5,12 @@
 #include "compliance/RequestFile.h"
 #include "compliance/ResultCodes.h"
 #include "files/FileReadingLoop.h"
+#include "files/Sleeper.h"
 #include "text/CharacterSetResult.h"
 #include "text/Transcoding.h"
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -38,10 +40,22 @@ ComplianceSession& ComplianceSession::Process()
     return session;
 }
 
-std::int32_t ComplianceSession::Exchange(const ComplianceRequest& request, ReadResponse& answer)
+std::int32_t ComplianceSession::Exchange(const ComplianceRequest& request, ReadResponse& answer, bool stoppable)
 {
     const ExchangePlaces places{*requests_, *responses_, seams_.answerSizeLimit, seams_.readWatcher};
-    return ExchangeRequest(places, request, answer);
+    return ExchangeRequest(places, request, answer, ExchangeBounds{deadline_, stoppable});
+}
+
+std::int32_t ComplianceSession::ExchangeClose(std::optional<std::uint64_t> deadline)
+{
+    current_.file.reset();  // the agent may write its answer to the Close now
+    ComplianceRequest request;
+    request.kind = ComplianceRequestType::Close;
+    ReadResponse answer;
+    const std::optional<std::uint64_t> kept = std::exchange(deadline_, deadline);
+    const std::int32_t code = Exchange(request, answer, false);
+    deadline_ = kept;
+    return code;
 }
 
 // The Open checks and the first exchange; any failure here leaves the session to be closed.
@@ -68,10 +82,18 @@ std::int32_t ComplianceSession::OpenChecked(const _bstr_t& url, const _bstr_t& d
     if (const std::int32_t code = PrepareExchangeDirectory(ExchangeDirectory::Response, responses_);
         code != ComplianceResult::Success)
         return code;
-    if (IsRequestPending(*requests_))
+    if (IsRequestPending(*requests_)) {
+        waitingRequestWritten_ = ::WaitingRequestWritten(*requests_);
         return ComplianceResult::RequestWaiting;
+    }
     ReadResponse answer;  // Open looks only at whether an answer could be read
     const std::int32_t code = Exchange(request, answer);
+    if (code == ComplianceResult::NoReadableAnswer) {
+        // The agent took the Open and may be evaluating: tell it that nobody will ask for
+        // the results, without waiting long for its answer.
+        constexpr std::uint64_t closeWait = 2000;
+        ExchangeClose(CurrentSleeper().Now() + closeWait);
+    }
     return code < 0 ? code : ComplianceResult::Success;
 }
 
@@ -83,6 +105,7 @@ std::int32_t ComplianceSession::Open(const _bstr_t& url, const _bstr_t& document
         return ComplianceResult::LockHeldElsewhere;
     open_ = true;
     resultsReady_ = false;
+    waitingRequestWritten_.reset();
     std::int32_t code;
     try {
         code = OpenChecked(url, document, flags);
@@ -174,11 +197,7 @@ std::int32_t ComplianceSession::Close()
         return ComplianceResult::NoSessionOpen;
     std::int32_t code;
     try {
-        current_.file.reset();  // the agent may write its answer to the Close now
-        ComplianceRequest request;
-        request.kind = ComplianceRequestType::Close;
-        ReadResponse answer;
-        code = Exchange(request, answer);
+        code = ExchangeClose(deadline_);
     } catch (...) {
         code = ComplianceResult::OperationFailed;
     }

@@ -5,6 +5,7 @@
 // (compliance/ComplianceApi.h) is a thin surface over the process's one session.
 //
 // Calls must not overlap: a session has no lock of its own.
+#include "compliance/ComplianceFailure.h"
 #include "compliance/ComplianceLock.h"
 #include "compliance/ResponseFile.h"
 #include "files/PinnedDirectory.h"
@@ -44,6 +45,14 @@ public:
     // answer, rather than the exchange's code (the two share values: -3, -7).
     bool LastErrorFromAgent() const { return lastErrorFromAgent_; }
 
+    // Bounds every wait of the operations after it at `deadline` on the sleeper's clock
+    // (files/Sleeper.h), and lets a request to stop cut the waits of Open and Progress
+    // short; nothing lifts both. A wait cut short ends as the 10 seconds running out do.
+    // Close is never cut short by a stop: whoever stops sets a deadline for it.
+    void SetDeadline(std::optional<std::uint64_t> deadline) { deadline_ = deadline; }
+    // When Open found a request waiting (RequestWaiting): when that file was last written.
+    std::optional<FILETIME> WaitingRequestWritten() const { return waitingRequestWritten_; }
+
     // The bytes of the answer the results were read from, whole, into `sink`: held open
     // since, they are the ones parsed, whatever has happened at its name. Throws
     // ResultsNotReadyError before the results are ready, and the file layer's errors.
@@ -55,7 +64,8 @@ public:
 
 private:
     std::int32_t OpenChecked(const _bstr_t& url, const _bstr_t& document, std::int32_t flags);
-    std::int32_t Exchange(const ComplianceRequest& request, ReadResponse& answer);
+    std::int32_t Exchange(const ComplianceRequest& request, ReadResponse& answer, bool stoppable = true);
+    std::int32_t ExchangeClose(std::optional<std::uint64_t> deadline);
     void End();
 
     ComplianceLock lock_;
@@ -64,9 +74,13 @@ private:
     bool open_ = false;
     bool resultsReady_ = false;
     bool lastErrorFromAgent_ = false;
+    std::optional<std::uint64_t> deadline_;
+    std::optional<FILETIME> waitingRequestWritten_;
     Seams seams_;
 };
 
 // CopyResponse before the results are ready.
-class ResultsNotReadyError {
+class ResultsNotReadyError : public ComplianceFailure {
+public:
+    ResultsNotReadyError() : ComplianceFailure("the results are not ready") {}
 };

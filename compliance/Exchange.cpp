@@ -4,26 +4,43 @@
 #include "compliance/ResultCodes.h"
 #include "files/Sleeper.h"
 
-std::int32_t ExchangeRequest(const ExchangePlaces& places, const ComplianceRequest& request, ReadResponse& answer)
+#include <algorithm>
+
+std::int32_t ExchangeRequest(const ExchangePlaces& places, const ComplianceRequest& request, ReadResponse& answer,
+                             const ExchangeBounds& bounds)
 {
     try {
         answer.file.reset();
         answer.response.Reset(request.kind);
-        FILETIME published{};
+        PublishedRequest published;
         try {
             published = WriteRequestFile(places.requests, request);
         } catch (...) {
             return ComplianceResult::RequestNotWritten;
         }
-        const ResponseReading reading{places.responses, published, places.answerSizeLimit, places.watcher};
+        const ResponseReading reading{places.responses, published.written, places.answerSizeLimit, places.watcher};
+        Sleeper& sleeper = CurrentSleeper();
         constexpr std::uint32_t budget = 10000;
         std::uint32_t elapsed = 0, step = 1000;
-        bool taken = false;
-        while (elapsed < budget) {
-            const std::uint32_t pause = elapsed + step > budget ? budget - elapsed : step;
-            Pause(pause);
+        bool taken = false, cut = false;
+        while (elapsed < budget && !cut) {
+            std::uint32_t pause = elapsed + step > budget ? budget - elapsed : step;
+            if (bounds.deadline) {
+                const std::uint64_t now = sleeper.Now();
+                if (now >= *bounds.deadline)
+                    break;
+                if (*bounds.deadline - now < pause) {
+                    pause = static_cast<std::uint32_t>(*bounds.deadline - now);
+                    cut = true;
+                }
+            }
+            if (bounds.stoppable)
+                cut = sleeper.SleepUnlessStopped(pause) || cut;
+            else
+                sleeper.Sleep(pause);
             elapsed += pause;
             step *= 2;
+            // After a wait cut short too: one last look.
             if (IsRequestPending(places.requests))
                 continue;
             taken = true;
@@ -40,6 +57,8 @@ std::int32_t ExchangeRequest(const ExchangePlaces& places, const ComplianceReque
                 // after the next pause. The file is closed, so the agent can write it.
             }
         }
+        if (!taken && request.kind == ComplianceRequestType::Open && !WithdrawRequest(places.requests, published))
+            taken = !IsRequestPending(places.requests);  // it went at the last moment: the agent has it
         return taken ? ComplianceResult::NoReadableAnswer : ComplianceResult::RequestNotTaken;
     } catch (...) {
         return ComplianceResult::ExchangeFailed;

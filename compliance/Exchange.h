@@ -4,6 +4,7 @@
 #include "compliance/ResponseFile.h"
 
 #include <cstdint>
+#include <optional>
 
 // Where an exchange happens and how its answers are read.
 struct ExchangePlaces {
@@ -13,9 +14,20 @@ struct ExchangePlaces {
     ResponseReadWatcher* watcher = nullptr;
 };
 
+// How long an exchange may wait, beside its own 10 seconds: until `deadline` on the
+// sleeper's clock, and, when `stoppable`, until the sleeper is asked to stop. A wait cut
+// short ends the exchange as the 10 seconds running out do.
+struct ExchangeBounds {
+    std::optional<std::uint64_t> deadline;
+    bool stoppable = true;
+};
+
 // Success with the answer, and its file still open, in `answer`; RequestNotWritten,
 // RequestNotTaken (within 10 seconds), NoReadableAnswer (taken, but no readable answer of
 // the request's type, written after the request, came), or ExchangeFailed for any other
 // failure (compliance/ResultCodes.h). The waits (1000, 2000, 4000 and 3000 ms) go through
-// the sleeper in force.
-std::int32_t ExchangeRequest(const ExchangePlaces& places, const ComplianceRequest& request, ReadResponse& answer);
+// the sleeper in force. An Open request the agent never took is withdrawn before the
+// exchange ends, so that no later agent starts an evaluation nobody will close; one the
+// agent took at the last moment counts as taken.
+std::int32_t ExchangeRequest(const ExchangePlaces& places, const ComplianceRequest& request, ReadResponse& answer,
+                             const ExchangeBounds& bounds = {});

@@ -85,7 +85,7 @@ void Publish(const PinnedDirectory& requests, WindowsPlatform::FileWritingPath& 
 
 }  // namespace
 
-FILETIME WriteRequestFile(const PinnedDirectory& requests, const ComplianceRequest& request)
+PublishedRequest WriteRequestFile(const PinnedDirectory& requests, const ComplianceRequest& request)
 {
     const FileLocation temp = requests.Child(TempName()), final = requests.Child(RequestName());
     WindowsPlatform::FileWritingPath file;
@@ -95,13 +95,17 @@ FILETIME WriteRequestFile(const PinnedDirectory& requests, const ComplianceReque
         throw VerimarkRequestIOWriteFailure();
     }
     bool written = false;
-    FILETIME stamp{};
+    PublishedRequest stamp;
     try {
         FileDataSink sink(file, 0);
         const std::string_view crlf = "\r\n";
         LineFlattener lines(crlf.data(), crlf.data() + crlf.size(), sink);
         WriteRequestDocument(request, lines);
-        stamp = FactsOf(file.Handle(), temp).lastWrite;
+        stamp.written = FactsOf(file.Handle(), temp).lastWrite;
+        const std::optional<FileIdentity> identity = IdentityOf(file.Handle());
+        if (!identity)
+            throw VerimarkRequestIOWriteFailure();
+        stamp.identity = *identity;
         written = true;
         Publish(requests, file, temp, final);
         return stamp;
@@ -126,4 +130,31 @@ FILETIME WriteRequestFile(const PinnedDirectory& requests, const ComplianceReque
 bool IsRequestPending(const PinnedDirectory& requests)
 {
     return requests.Has(RequestName());
+}
+
+bool WithdrawRequest(const PinnedDirectory& requests, const PublishedRequest& request)
+{
+    try {
+        // Not shared for deleting: an agent that has it open to take it keeps it.
+        const UniqueFile waiting =
+            requests.OpenPlainFile(RequestName(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        // A file's number alone can come back for a new file once the old one is gone (it
+        // does on some file systems); with the time it was written, it is this request.
+        const FileFacts facts = FactsOf(waiting.Get(), requests.Child(RequestName()));
+        if (IdentityOf(waiting.Get()) != request.identity ||
+            CompareFileTime(&facts.lastWrite, &request.written) != 0)
+            return false;
+        DeleteByHandle(waiting.Get(), requests.Child(RequestName()));
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+std::optional<FILETIME> WaitingRequestWritten(const PinnedDirectory& requests)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(NativePath(requests.Child(RequestName())).Begin(), GetFileExInfoStandard, &data))
+        return std::nullopt;
+    return data.ftLastWriteTime;
 }

@@ -9,10 +9,16 @@
 #include <memory>
 
 // The answer is older than the request it would answer: one left from before.
-class VerimarkResponseStale {
+class VerimarkResponseStale : public ComplianceFailure {
+public:
+    VerimarkResponseStale() : ComplianceFailure("the response is older than the request") {}
 };
 // The answer is larger than any answer may be; it is not read.
-struct VerimarkResponseTooLarge {
+struct VerimarkResponseTooLarge : ComplianceFailure {
+    VerimarkResponseTooLarge(std::uint64_t size, std::uint64_t limit)
+        : ComplianceFailure("the response is larger than any answer may be"), size(size), limit(limit)
+    {
+    }
     std::uint64_t size = 0;
     std::uint64_t limit = 0;
 };

@@ -11,8 +11,15 @@ std::optional<FileIdentity> IdentityOf(const FileLocation& location)
     const UniqueFile file(CreateFileW(NativePath(location).Begin(), 0,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file)
+        return std::nullopt;
+    return IdentityOf(file.Get());
+}
+
+std::optional<FileIdentity> IdentityOf(HANDLE file)
+{
     BY_HANDLE_FILE_INFORMATION information;
-    if (!file || !GetFileInformationByHandle(file.Get(), &information))
+    if (!GetFileInformationByHandle(file, &information))
         return std::nullopt;
     return FileIdentity{information.dwVolumeSerialNumber,
                         (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};

@@ -3,6 +3,7 @@
 // the file's index on that volume. Every name of one file has one identity: another letter
 // case, an 8.3 short name, the "\\?\" form, ".." components, a hard link.
 #include "files/FileLocation.h"
+#include "text/Win32.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,6 +16,8 @@ struct FileIdentity {
 
 // Nothing when the location cannot be opened (missing, or refused); files and directories alike.
 std::optional<FileIdentity> IdentityOf(const FileLocation& location);
+// Of an open file; nothing when the system cannot describe the handle.
+std::optional<FileIdentity> IdentityOf(HANDLE file);
 
 // Both locations exist and are one file.
 bool SameFile(const FileLocation& a, const FileLocation& b);

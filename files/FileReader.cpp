@@ -56,10 +56,12 @@ DataWriter& FileWriter::Write(const char* first, const char* last)
         file_->TransferEnded(position_ + written, ok);
         if (!ok)
             ThrowWriteError(file_->Location(), code);
-        if (written != length)
-            throw FileIOError(file_->Location(), 0);
-        position_ += length;
-        first += length;
+        // A short write is what a full disk does before it fails outright: the rest is
+        // tried again, and a write that takes nothing at all is the full disk.
+        if (written == 0)
+            ThrowWriteError(file_->Location(), ERROR_DISK_FULL);
+        position_ += written;
+        first += written;
     }
     return *this;
 }

@@ -14,6 +14,16 @@ Sleeper* current = &systemSleeper;
 
 }  // namespace
 
+std::uint64_t Sleeper::Now() { return GetTickCount64(); }
+
+bool Sleeper::SleepUnlessStopped(std::uint32_t milliseconds)
+{
+    if (StopRequested())
+        return true;
+    Sleep(milliseconds);
+    return StopRequested();
+}
+
 Sleeper& CurrentSleeper() { return *current; }
 
 ScopedSleeper::ScopedSleeper(Sleeper& sleeper) : previous_(current) { current = &sleeper; }

@@ -1,10 +1,17 @@
 #pragma once
-// Every wait of the system goes through here, so tests can run the waits in virtual time.
+// Every wait of the system goes through here, and every deadline is measured on its clock,
+// so tests can run the waits, and the time limits over them, in virtual time.
 #include <cstdint>
 
 class Sleeper {
 public:
     virtual void Sleep(std::uint32_t milliseconds) = 0;
+    // Milliseconds on a steady clock (the system's tick count unless a test keeps its own).
+    virtual std::uint64_t Now();
+    // A wait that a request to stop cuts short: true when one came (or had come). Without
+    // such requests it is Sleep.
+    virtual bool SleepUnlessStopped(std::uint32_t milliseconds);
+    virtual bool StopRequested() { return false; }
 
 protected:
     ~Sleeper() = default;

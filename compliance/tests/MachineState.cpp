@@ -151,8 +151,19 @@ void AgentEnvironment::Answer(std::string_view document)
     WriteRaw(responseFile_, document);
 }
 
+bool ScriptedAgent::SleepUnlessStopped(std::uint32_t milliseconds)
+{
+    if (StopRequested())
+        return true;
+    if (stopAt && now_ + milliseconds > *stopAt)
+        milliseconds = static_cast<std::uint32_t>(*stopAt - now_);
+    Sleep(milliseconds);
+    return StopRequested();
+}
+
 void ScriptedAgent::Sleep(std::uint32_t milliseconds)
 {
+    now_ += milliseconds;
     pauses.push_back(milliseconds);
     if (pauses.size() <= script_.size() && script_[pauses.size() - 1])
         script_[pauses.size() - 1]();

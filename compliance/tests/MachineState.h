@@ -68,14 +68,22 @@ protected:
     UniqueHandle agentMutex_;
 };
 
-// Pauses in virtual time; step k (1-based) of the script runs during the k-th pause.
+// Pauses in virtual time; step k (1-based) of the script runs during the k-th pause. The
+// clock is the sum of the pauses; a stop, when asked for, comes at `stopAt` on it.
 class ScriptedAgent final : public Sleeper {
 public:
     ScriptedAgent() : scope_(*this) {}
     void Sleep(std::uint32_t milliseconds) override;
+    std::uint64_t Now() override { return now_; }
+    bool SleepUnlessStopped(std::uint32_t milliseconds) override;
+    bool StopRequested() override { return stopAt && now_ >= *stopAt; }
 
     // Actions for the coming pauses, in order (a pause beyond the script does nothing).
-    void Then(std::function<void()> action) { script_.push_back(std::move(action)); }
+    ScriptedAgent& Then(std::function<void()> action)
+    {
+        script_.push_back(std::move(action));
+        return *this;
+    }
     // An action for the very next pause, whatever the script held before it.
     void Next(std::function<void()> action)
     {
@@ -84,8 +92,10 @@ public:
     }
 
     std::vector<std::uint32_t> pauses;
+    std::optional<std::uint64_t> stopAt;
 
 private:
+    std::uint64_t now_ = 0;
     std::vector<std::function<void()>> script_;
     ScopedSleeper scope_;
 };

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -290,7 +291,7 @@ TEST_F(Session, AnswerOlderThanTheRequestIsNotTaken)
     ScriptedAgent agent;
     agent.Then([this] { TakeRequest(); });
     EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -7);
-    EXPECT_EQ(agent.pauses, fullWait);
+    EXPECT_EQ(Pauses(agent.pauses.begin(), agent.pauses.begin() + 4), fullWait);
 }
 
 TEST_F(Session, AnswerWithASecondNameIsNotTaken)
@@ -351,23 +352,105 @@ TEST_F(Session, WaitingRequestBlocksOpen)
     EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
 }
 
-TEST_F(Session, RequestNeverTakenCostsTheWholeWaitAndStays)
+// An Open request nobody took is withdrawn, so it neither blocks the next Open (-5) nor
+// starts an evaluation nobody closes when the agent comes back.
+TEST_F(Session, RequestNeverTakenCostsTheWholeWaitAndIsWithdrawn)
 {
     ScriptedAgent agent;
     EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -3);
     EXPECT_EQ(agent.pauses, fullWait);
-    EXPECT_TRUE(PendingRequest());
+    EXPECT_FALSE(PendingRequest());
     EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
-    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -5);
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -3);
 }
 
-TEST_F(Session, TakenButNeverAnswered)
+// The agent took the Open and may be evaluating: the failing Open tells it to close, and
+// waits two seconds at most for that. The Close it did not take stays for it.
+TEST_F(Session, TakenButNeverAnsweredSendsClose)
 {
     ScriptedAgent agent;
     agent.Then([this] { TakeRequest(); });
     EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -7);
-    EXPECT_EQ(agent.pauses, fullWait);
+    EXPECT_EQ(agent.pauses, (Pauses{1000, 2000, 4000, 3000, 1000, 1000}));
+    ASSERT_TRUE(PendingRequest());
+    EXPECT_NE(PendingRequest()->find("<RequestType>Close</RequestType>"), std::string::npos);
     EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
+}
+
+// What the deadline and a stop do to Open's and Close's waits, in virtual time.
+struct Bounded {
+    const char* name;
+    std::optional<std::uint64_t> deadline, stopAt;
+    bool agentTakesOpen;  // in the first pause, and never answers
+    std::int32_t open;
+    Pauses pauses;
+    const char* pending;  // the request type left waiting, or nothing
+};
+
+class BoundedOpen : public Session, public ::testing::WithParamInterface<Bounded> {};
+
+TEST_P(BoundedOpen, EndsWhenItsBoundSays)
+{
+    const Bounded& c = GetParam();
+    ScriptedAgent agent;
+    agent.stopAt = c.stopAt;
+    if (c.agentTakesOpen)
+        agent.Then([this] { TakeRequest(); });
+    ComplianceSession::Process().SetDeadline(c.deadline);
+    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), c.open);
+    ComplianceSession::Process().SetDeadline(std::nullopt);
+    EXPECT_EQ(agent.pauses, c.pauses);
+    const std::optional<std::string> pending = PendingRequest();
+    if (c.pending)
+        EXPECT_NE(pending.value_or("").find(c.pending), std::string::npos);
+    else
+        EXPECT_FALSE(pending);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Each, BoundedOpen,
+    ::testing::Values(
+        Bounded{"DeadlineBeforeTaken", 2500, std::nullopt, false, -3, {1000, 1500}, nullptr},
+        Bounded{"StopBeforeTaken", std::nullopt, 1500, false, -3, {1000, 500}, nullptr},
+        Bounded{"DeadlineAlreadyPassed", 0, std::nullopt, false, -3, {}, nullptr},
+        // The Close after a taken Open has two seconds of its own, and no stop cuts it short.
+        Bounded{"DeadlineAfterTaken", 2500, std::nullopt, true, -7, {1000, 1500, 1000, 1000}, "Close"},
+        Bounded{"StopAfterTaken", std::nullopt, 1500, true, -7, {1000, 500, 1000, 1000}, "Close"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A file that is not the request this side wrote is never withdrawn: whether the request
+// it replaced is still there under another name or gone.
+TEST_F(Session, AnotherFileAtTheRequestNameIsNotWithdrawn)
+{
+    for (const bool keepOld : {true, false}) {
+        ScriptedAgent agent;
+        agent.Then([] {}).Then([] {}).Then([] {}).Then([this, keepOld] {
+            if (keepOld)
+                ASSERT_TRUE(MoveFileW(Wide(requestFile_).c_str(), Wide(scratch_ / "taken.xml").c_str()));
+            else
+                TakeRequest();
+            Sleep(20);  // a write time of its own
+            WriteRaw(requestFile_, "<someone else's/>");
+        });
+        EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -3) << keepOld;
+        EXPECT_EQ(PendingRequest(), "<someone else's/>") << keepOld;
+        TakeRequest();
+    }
+}
+
+// Close waits its whole time even when a stop was asked for: only a deadline bounds it.
+TEST_F(Session, CloseIsBoundedByTheDeadlineOnly)
+{
+    ScriptedAgent agent;
+    OpenSession(agent);
+    agent.stopAt = agent.Now();
+    ComplianceSession::Process().SetDeadline(agent.Now() + 2000);
+    const std::size_t before = agent.pauses.size();
+    EXPECT_EQ(COMPLIANCE_Close(), -3);
+    ComplianceSession::Process().SetDeadline(std::nullopt);
+    EXPECT_EQ(Pauses(agent.pauses.begin() + static_cast<std::ptrdiff_t>(before), agent.pauses.end()),
+              (Pauses{1000, 1000}));
+    EXPECT_TRUE(PendingRequest());  // a Close stays for the agent
 }
 
 TEST_F(Session, HalfWrittenAnswerIsReadAgainAfterTheNextPause)
