@@ -40,10 +40,17 @@ ComplianceSession& ComplianceSession::Process()
     return session;
 }
 
-std::int32_t ComplianceSession::Exchange(const ComplianceRequest& request, ReadResponse& answer, bool stoppable)
+namespace {
+
+// How long a Close waits at most once the run is to stop, or after an Open that failed.
+constexpr std::uint32_t closeWait = 2000;
+
+}  // namespace
+
+std::int32_t ComplianceSession::Exchange(const ComplianceRequest& request, ReadResponse& answer, std::uint32_t afterStop)
 {
     const ExchangePlaces places{*requests_, *responses_, seams_.answerSizeLimit, seams_.readWatcher};
-    return ExchangeRequest(places, request, answer, ExchangeBounds{deadline_, stoppable});
+    return ExchangeRequest(places, request, answer, ExchangeBounds{deadline_, afterStop});
 }
 
 std::int32_t ComplianceSession::ExchangeClose(std::optional<std::uint64_t> deadline)
@@ -53,7 +60,7 @@ std::int32_t ComplianceSession::ExchangeClose(std::optional<std::uint64_t> deadl
     request.kind = ComplianceRequestType::Close;
     ReadResponse answer;
     const std::optional<std::uint64_t> kept = std::exchange(deadline_, deadline);
-    const std::int32_t code = Exchange(request, answer, false);
+    const std::int32_t code = Exchange(request, answer, closeWait);
     deadline_ = kept;
     return code;
 }
@@ -91,7 +98,6 @@ std::int32_t ComplianceSession::OpenChecked(const _bstr_t& url, const _bstr_t& d
     if (code == ComplianceResult::NoReadableAnswer) {
         // The agent took the Open and may be evaluating: tell it that nobody will ask for
         // the results, without waiting long for its answer.
-        constexpr std::uint64_t closeWait = 2000;
         ExchangeClose(CurrentSleeper().Now() + closeWait);
     }
     return code < 0 ? code : ComplianceResult::Success;

@@ -46,9 +46,9 @@ public:
     bool LastErrorFromAgent() const { return lastErrorFromAgent_; }
 
     // Bounds every wait of the operations after it at `deadline` on the sleeper's clock
-    // (files/Sleeper.h), and lets a request to stop cut the waits of Open and Progress
-    // short; nothing lifts both. A wait cut short ends as the 10 seconds running out do.
-    // Close is never cut short by a stop: whoever stops sets a deadline for it.
+    // (files/Sleeper.h). A request to stop (the sleeper's) ends the waits of Open and
+    // Progress at once, and Close's two seconds later, so that the agent can still take
+    // the Close. A wait cut short ends as the 10 seconds running out do.
     void SetDeadline(std::optional<std::uint64_t> deadline) { deadline_ = deadline; }
     // When Open found a request waiting (RequestWaiting): when that file was last written.
     std::optional<FILETIME> WaitingRequestWritten() const { return waitingRequestWritten_; }
@@ -64,7 +64,7 @@ public:
 
 private:
     std::int32_t OpenChecked(const _bstr_t& url, const _bstr_t& document, std::int32_t flags);
-    std::int32_t Exchange(const ComplianceRequest& request, ReadResponse& answer, bool stoppable = true);
+    std::int32_t Exchange(const ComplianceRequest& request, ReadResponse& answer, std::uint32_t afterStop = 0);
     std::int32_t ExchangeClose(std::optional<std::uint64_t> deadline);
     void End();
 

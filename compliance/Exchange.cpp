@@ -22,22 +22,29 @@ std::int32_t ExchangeRequest(const ExchangePlaces& places, const ComplianceReque
         Sleeper& sleeper = CurrentSleeper();
         constexpr std::uint32_t budget = 10000;
         std::uint32_t elapsed = 0, step = 1000;
-        bool taken = false, cut = false;
+        std::optional<std::uint64_t> deadline = bounds.deadline;
+        bool taken = false, cut = false, stopSeen = false;
         while (elapsed < budget && !cut) {
             std::uint32_t pause = elapsed + step > budget ? budget - elapsed : step;
-            if (bounds.deadline) {
-                const std::uint64_t now = sleeper.Now();
-                if (now >= *bounds.deadline)
+            const std::uint64_t now = sleeper.Now();
+            if (!stopSeen && sleeper.StopRequested()) {
+                stopSeen = true;
+                if (bounds.afterStop == 0)
                     break;
-                if (*bounds.deadline - now < pause) {
-                    pause = static_cast<std::uint32_t>(*bounds.deadline - now);
+                deadline = std::min(deadline.value_or(UINT64_MAX), now + bounds.afterStop);
+            }
+            if (deadline) {
+                if (now >= *deadline)
+                    break;
+                if (*deadline - now < pause) {
+                    pause = static_cast<std::uint32_t>(*deadline - now);
                     cut = true;
                 }
             }
-            if (bounds.stoppable)
-                cut = sleeper.SleepUnlessStopped(pause) || cut;
-            else
+            if (stopSeen)
                 sleeper.Sleep(pause);
+            else if (sleeper.SleepUnlessStopped(pause) && bounds.afterStop == 0)
+                cut = true;
             elapsed += pause;
             step *= 2;
             // After a wait cut short too: one last look.

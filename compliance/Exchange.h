@@ -15,11 +15,11 @@ struct ExchangePlaces {
 };
 
 // How long an exchange may wait, beside its own 10 seconds: until `deadline` on the
-// sleeper's clock, and, when `stoppable`, until the sleeper is asked to stop. A wait cut
-// short ends the exchange as the 10 seconds running out do.
+// sleeper's clock, and no longer than `afterStop` milliseconds once the sleeper is asked
+// to stop. A wait cut short ends the exchange as the 10 seconds running out do.
 struct ExchangeBounds {
     std::optional<std::uint64_t> deadline;
-    bool stoppable = true;
+    std::uint32_t afterStop = 0;
 };
 
 // Success with the answer, and its file still open, in `answer`; RequestNotWritten,

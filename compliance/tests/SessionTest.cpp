@@ -438,19 +438,30 @@ TEST_F(Session, AnotherFileAtTheRequestNameIsNotWithdrawn)
     }
 }
 
-// Close waits its whole time even when a stop was asked for: only a deadline bounds it.
-TEST_F(Session, CloseIsBoundedByTheDeadlineOnly)
+// A stop gives Close two more seconds, whenever it comes; a deadline ends it as it ends
+// the others.
+TEST_F(Session, CloseWaitsTwoSecondsAfterAStop)
 {
-    ScriptedAgent agent;
-    OpenSession(agent);
-    agent.stopAt = agent.Now();
-    ComplianceSession::Process().SetDeadline(agent.Now() + 2000);
-    const std::size_t before = agent.pauses.size();
-    EXPECT_EQ(COMPLIANCE_Close(), -3);
-    ComplianceSession::Process().SetDeadline(std::nullopt);
-    EXPECT_EQ(Pauses(agent.pauses.begin() + static_cast<std::ptrdiff_t>(before), agent.pauses.end()),
-              (Pauses{1000, 1000}));
-    EXPECT_TRUE(PendingRequest());  // a Close stays for the agent
+    struct Case {
+        std::optional<std::uint64_t> stopAfter, deadlineAfter;
+        Pauses pauses;
+    };
+    for (const Case& c : {Case{0, std::nullopt, {1000, 1000}}, Case{2500, std::nullopt, {1000, 1500, 2000}},
+                          Case{std::nullopt, 1500, {1000, 500}}}) {
+        ScriptedAgent agent;
+        OpenSession(agent);
+        const std::uint64_t now = agent.Now();
+        if (c.stopAfter)
+            agent.stopAt = now + *c.stopAfter;
+        if (c.deadlineAfter)
+            ComplianceSession::Process().SetDeadline(now + *c.deadlineAfter);
+        const std::size_t before = agent.pauses.size();
+        EXPECT_EQ(COMPLIANCE_Close(), -3);
+        ComplianceSession::Process().SetDeadline(std::nullopt);
+        EXPECT_EQ(Pauses(agent.pauses.begin() + static_cast<std::ptrdiff_t>(before), agent.pauses.end()), c.pauses);
+        EXPECT_TRUE(PendingRequest());  // a Close stays for the agent
+        TakeRequest();
+    }
 }
 
 TEST_F(Session, HalfWrittenAnswerIsReadAgainAfterTheNextPause)
