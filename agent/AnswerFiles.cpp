@@ -1,19 +1,12 @@
 #include "agent/AnswerFiles.h"
 
 #include "text/UniqueResource.h"
+#include "text/WholeFile.h"
 
 std::optional<std::string> ReadWhole(const std::wstring& path)
 {
-    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
-    if (!file)
-        return std::nullopt;
-    std::string bytes;
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read)
-        bytes.append(buffer, read);
-    return bytes;
+    // Not shared with writers: a file still being written is not there yet.
+    return ReadAllOf(path, FILE_SHARE_READ | FILE_SHARE_DELETE);
 }
 
 bool WriteWhole(const std::wstring& path, std::string_view bytes)

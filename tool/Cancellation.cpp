@@ -29,7 +29,12 @@ bool Cancellation::Requested() const
     return WaitForSingleObject(requested_.Get(), 0) == WAIT_OBJECT_0;
 }
 
-bool Cancellation::Wait(std::uint32_t milliseconds) const
+void Cancellation::Sleep(std::uint32_t milliseconds)
+{
+    ::Sleep(milliseconds);
+}
+
+bool Cancellation::SleepUnlessStopped(std::uint32_t milliseconds)
 {
     return WaitForSingleObject(requested_.Get(), milliseconds) == WAIT_OBJECT_0;
 }

@@ -1,16 +1,19 @@
 #pragma once
 // The console tool's command line: its forms, the usage text and the exit status.
-#include <cstdint>
+#include "tool/RunAndList.h"
 
-// The whole program: matches the arguments, runs, returns the exit status.
-int RunCommandLine(int argc, char** argv);
+#include <string>
+#include <vector>
 
-// 0 (ran), -1 (ran, a result text was not valid UTF-8), -2 (ran, the export failed) or 1
-// (the flags argument was rejected: the caller prints the usage text).
-int RunFromArguments(int argc, char** argv, bool exportResponse);
+// The whole program: reads the arguments (argv[0] is the program's name), runs, presents
+// the report, returns the exit status.
+int RunCommandLine(const std::vector<std::wstring>& argv);
+
+// A "-c" (four or five arguments with the name) or "-x" (five or six) form: 0 (ran), -1
+// (ran, a result text was not valid UTF-8), -2 (ran, the export failed) or 1 (the flags
+// argument was rejected: the caller prints the usage text; `error` says why when the
+// arguments are read strictly). The report, when asked for, in `report`.
+int RunFromArguments(const std::vector<std::wstring>& form, bool exportResponse, const RunSettings& settings,
+                     bool strict, std::string& error, RunReport* report);
 
 void PrintUsage();
-
-// The runtime's decimal reading of an argument: white space, one sign, digits up to the
-// first other byte; no digits give 0.
-std::int32_t DecimalArgument(const char* text);

@@ -52,9 +52,9 @@ std::string JsonDocument(const RunRecord& run)
     document["host"] = HostName();
     document["started"] = run.started;
     document["ended"] = run.ended;
-    document["url"] = Utf8(run.url);
-    document["document"] = Utf8(run.document);
-    document["flags"] = run.flags;
+    document["url"] = Utf8(report.request.url);
+    document["document"] = Utf8(report.request.document);
+    document["flags"] = report.request.flags;
     ordered_json result = {{"status", static_cast<int>(outcome.status)}, {"code", outcome.code}};
     result["name"] = outcome.name ? ordered_json(outcome.name) : ordered_json(nullptr);
     result["message"] = outcome.message;
@@ -70,7 +70,7 @@ std::string JsonDocument(const RunRecord& run)
     document["items"] = std::move(items);
     document["summary"] = {
         {"total", report.total}, {"true", report.passed}, {"false", report.failed}, {"error", report.errors}};
-    if (run.exportPath)
-        document["export"] = {{"path", Utf8(*run.exportPath)}, {"written", report.exportWritten}};
+    if (report.request.exportPath)
+        document["export"] = {{"path", Utf8(*report.request.exportPath)}, {"written", report.exportWritten}};
     return document.dump(2);
 }

@@ -2,7 +2,9 @@
 // each check found.
 #include "tool/CommandLine.h"
 
-int main(int argc, char** argv)
+// The arguments as the system passed them, in UTF-16: a document name or URL outside the
+// ANSI code page reaches the agent intact.
+int wmain(int argc, wchar_t** argv)
 {
-    return RunCommandLine(argc, argv);
+    return RunCommandLine(std::vector<std::wstring>(argv, argv + argc));
 }

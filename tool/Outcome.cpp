@@ -17,7 +17,7 @@ struct Explanation {
     const char* message;
 };
 
-constexpr std::array<Explanation, 13> openExplanations{{
+constexpr std::array<Explanation, 12> openExplanations{{
     {R::VersionMissing, "VersionMissing", ExitStatus::NotInstalled,
      "the agent's version is not in the registry (HKLM\\Software\\Quorlan\\EnterpriseClient, \"Version\"): "
      "install TVKClient, or repair its installation"},
@@ -28,9 +28,6 @@ constexpr std::array<Explanation, 13> openExplanations{{
     {R::DirectoryValueMissing, "DirectoryValueMissing", ExitStatus::NotInstalled,
      "the agent's exchange directories are not configured (\"RequestDir\" or \"ResponseDir\" under "
      "HKLM\\SOFTWARE\\Quorlan\\VerimarkAPI): repair the TVKClient installation"},
-    {R::RequestWaiting, "RequestWaiting", ExitStatus::Busy,
-     "an earlier request still waits for the agent in the request directory: wait until TVKClient has taken it "
-     "and try again"},
     {R::LockHeldElsewhere, "LockHeldElsewhere", ExitStatus::Busy,
      "another compliance session is running on this machine: wait until it has ended and try again"},
     {R::NoReadableAnswer, "NoReadableAnswer", ExitStatus::NoResponse,
@@ -74,14 +71,51 @@ Outcome OpenFailed(std::int32_t code)
     return Failure(ExitStatus::OtherFailure, code, nullptr, "the session could not be opened");
 }
 
+Outcome RequestWaiting(std::optional<std::uint64_t> waitedSeconds)
+{
+    std::string since = "an earlier request.xml waits in the request directory";
+    if (waitedSeconds)
+        since += " (for " + std::to_string(*waitedSeconds) + " s)";
+    return Failure(ExitStatus::NoResponse, R::RequestWaiting, "RequestWaiting",
+                   "the agent did not respond: " + since +
+                       " and nobody else is in a session, so TVKClient is not taking requests: check that it is "
+                       "working; it takes or replaces that request when it is");
+}
+
+namespace {
+
+// The agent's own codes, as the stand-in agent uses them, in words. -22 is the one every
+// agent shares; the others an agent may use otherwise, so each message says what it
+// usually means.
+struct AgentCode {
+    std::int32_t code;
+    const char* name;
+    const char* message;
+};
+
+constexpr std::array<AgentCode, 5> agentCodes{{
+    {R::AgentReportsNotAvailable, "AgentReportsNotAvailable",
+     "the agent reports that results are not available right now: try again later"},
+    {-30, "NoEvaluation",
+     "the agent has no evaluation for this session (it was probably restarted during the run): run the evaluation "
+     "again"},
+    {-31, "DocumentNotFound",
+     "the agent reported an error for this evaluation: check the site URL and the document name"},
+    {-32, "DocumentInvalid", "the agent could not read the compliance document: check the document on the site"},
+    {-33, "BadName", "the agent refused the document's name: check the document name"},
+}};
+
+}  // namespace
+
 Outcome ProgressError(std::int32_t error, bool fromAgent)
 {
     if (fromAgent) {
-        if (error == R::AgentReportsNotAvailable)
-            return Failure(ExitStatus::AgentError, error, "AgentReportsNotAvailable",
-                           "the agent reports that results are not available right now: try again later");
+        for (const AgentCode& a : agentCodes)
+            if (a.code == error)
+                return Failure(ExitStatus::AgentError, error, a.name, a.message);
         return Failure(ExitStatus::AgentError, error, nullptr,
-                       "the agent reported an error for this evaluation: check the site URL and the document name");
+                       "the agent reported an error of its own for this evaluation: see the agent's documentation "
+                       "for this code");
     }
     switch (error) {
     case R::RequestNotTaken:
@@ -105,10 +139,17 @@ Outcome ProgressError(std::int32_t error, bool fromAgent)
 Outcome ProgressFailed(std::int32_t code)
 {
     if (code == R::UnknownProgressState)
-        return Failure(ExitStatus::OtherFailure, code, "UnknownProgressState",
+        return Failure(ExitStatus::NoResponse, code, "UnknownProgressState",
                        "the agent's answer has a progress state that means nothing (not 1, 2 or 3): check the agent's "
                        "version");
     return Failure(ExitStatus::OtherFailure, code, "OperationFailed", "an unexpected failure while asking for progress");
+}
+
+Outcome AgentStopped(std::int32_t code)
+{
+    return Failure(ExitStatus::AgentNotRunning, code, code == R::RequestNotTaken ? "RequestNotTaken" : "NoReadableAnswer",
+                   "the agent stopped during the evaluation (it no longer runs): start TVKClient and run the "
+                   "evaluation again");
 }
 
 Outcome Completed(bool allTrue)
@@ -131,25 +172,30 @@ Outcome InvalidResultText()
 
 Outcome ExportFailed(const std::string& path, const std::string& reason)
 {
-    return Failure(ExitStatus::ExportFailed, 0, nullptr,
+    return Failure(ExitStatus::ExportFailed, 0, "ExportFailed",
                    "could not export the response to \"" + path + "\": " + reason);
 }
 
 Outcome TimedOut(std::uint32_t seconds)
 {
-    return Failure(ExitStatus::TimedOut, 0, nullptr,
+    return Failure(ExitStatus::TimedOut, 0, "TimedOut",
                    "the evaluation did not finish within " + std::to_string(seconds) +
                        " seconds; the session was closed: try again with a longer --timeout");
 }
 
 Outcome Cancelled()
 {
-    return Failure(ExitStatus::Cancelled, 0, nullptr, "cancelled; the session was closed");
+    return Failure(ExitStatus::Cancelled, 0, "Cancelled", "cancelled; the session was closed");
 }
 
-Outcome UsageNotUnderstood()
+Outcome UsageNotUnderstood(const std::string& why)
 {
-    return Failure(ExitStatus::Usage, 0, nullptr, "the arguments were not understood: see Verimark --help");
+    Outcome outcome = Failure(ExitStatus::Usage, 0, "Usage",
+                              (why.empty() ? std::string("the arguments were not understood") : why) +
+                                  ": see Verimark --help");
+    // The usage text says enough where nothing in particular was wrong.
+    outcome.failed = !why.empty();
+    return outcome;
 }
 
 std::string ExplanationLine(const Outcome& outcome)

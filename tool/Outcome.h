@@ -13,24 +13,31 @@ struct Outcome {
     std::int32_t code = 0;
     const char* name = nullptr;  // the code's name in compliance/ResultCodes.h; null for an agent's own code
     std::string message;
-    // Whether the run failed (and so tells it on standard error); a finished evaluation
-    // with results that are not all "True" has not.
+    // Whether the run tells it on standard error: a finished evaluation with results that
+    // are not all "True" has not failed, and arguments that match no form say so with the
+    // usage text alone.
     bool failed = true;
 };
 
 // A failing COMPLIANCE_Open.
 Outcome OpenFailed(std::int32_t code);
+// Open's RequestWaiting: a request already waited, `waitedSeconds` long when known. This
+// session holds the lock, so no live session owns it: the agent is not taking requests.
+Outcome RequestWaiting(std::optional<std::uint64_t> waitedSeconds);
 // COMPLIANCE_Progress returning 2: `fromAgent` when the error came in the agent's answer,
 // otherwise the exchange's own code.
 Outcome ProgressError(std::int32_t error, bool fromAgent);
 // COMPLIANCE_Progress returning a negative code.
 Outcome ProgressFailed(std::int32_t code);
+// An exchange that ended without an answer (`code`, -3 or -7) while the agent's mutex was
+// gone: the agent stopped.
+Outcome AgentStopped(std::int32_t code);
 Outcome Completed(bool allTrue);
 Outcome InvalidResultText();
 Outcome ExportFailed(const std::string& path, const std::string& reason);
 Outcome TimedOut(std::uint32_t seconds);
 Outcome Cancelled();
-Outcome UsageNotUnderstood();
+Outcome UsageNotUnderstood(const std::string& why = {});
 
 // "Verimark: <message> [<code>]", the line standard error gets for a failure; the brackets
 // only where there is a code.

@@ -16,19 +16,6 @@ namespace {
 
 using Pauses = std::vector<std::uint32_t>;
 
-std::set<std::wstring> Names(const FileLocation& directory)
-{
-    std::set<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    const UniqueFind find(FindFirstFileW((Wide(directory) + L"\\*").c_str(), &data));
-    if (!find)
-        return names;
-    do {
-        if (data.cFileName != std::wstring(L".") && data.cFileName != std::wstring(L".."))
-            names.insert(data.cFileName);
-    } while (FindNextFileW(find.Get(), &data));
-    return names;
-}
 const Pauses fullWait{1000, 2000, 4000, 3000};
 
 class Session : public AgentEnvironment {
@@ -268,9 +255,9 @@ TEST_F(Session, DirectoryLinksAreRefused)
         registry_.SetString(ApiKeyPath, L"RequestDir", Wide(c.requests));
         EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), -23);
         EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
-        EXPECT_EQ(Names(empty), std::set<std::wstring>{});
-        EXPECT_EQ(Names(full), (std::set<std::wstring>{L"boot.ini", L"requests"}));
-        EXPECT_EQ(Names(FileLocation::Child(full, "requests")), std::set<std::wstring>{});
+        EXPECT_EQ(NamesIn(empty), std::set<std::wstring>{});
+        EXPECT_EQ(NamesIn(full), (std::set<std::wstring>{L"boot.ini", L"requests"}));
+        EXPECT_EQ(NamesIn(FileLocation::Child(full, "requests")), std::set<std::wstring>{});
     }
 }
 

@@ -4,6 +4,7 @@
 #include "files/tests/Links.h"
 #include "text/Transcoding.h"
 #include "text/UniqueResource.h"
+#include "text/WholeFile.h"
 
 #include <gtest/gtest.h>
 
@@ -82,16 +83,10 @@ void WriteWholeFile(const FileLocation& location, std::string_view bytes)
 
 std::string ReadWholeFile(const FileLocation& location)
 {
-    UniqueFile file(
-        CreateFileW(Native(location).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file)
+    std::optional<std::string> bytes = ReadAllOf(Native(location), FILE_SHARE_READ | FILE_SHARE_WRITE);
+    if (!bytes)
         throw std::runtime_error("cannot open test file");
-    std::string bytes;
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read)
-        bytes.append(buffer, read);
-    return bytes;
+    return std::move(*bytes);
 }
 
 unsigned long AttributesOf(const FileLocation& location)
@@ -108,4 +103,18 @@ void SetAttributesOf(const FileLocation& location, unsigned long attributes)
 std::wstring Wide(const FileLocation& location)
 {
     return std::wstring(TranscodeU8ToU16(location.Text()).StringView());
+}
+
+std::set<std::wstring> NamesIn(const FileLocation& directory)
+{
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    const UniqueFind find(FindFirstFileW((Wide(directory) + L"\\*").c_str(), &data));
+    if (!find)
+        return names;
+    do {
+        if (data.cFileName != std::wstring(L".") && data.cFileName != std::wstring(L".."))
+            names.insert(data.cFileName);
+    } while (FindNextFileW(find.Get(), &data));
+    return names;
 }

@@ -3,6 +3,7 @@
 // it (read-only or not) when the test ends.
 #include "files/FileLocation.h"
 
+#include <set>
 #include <string>
 
 class ScratchDirectory {
@@ -27,3 +28,5 @@ void WriteWholeFile(const FileLocation& location, std::string_view bytes);
 std::string ReadWholeFile(const FileLocation& location);
 unsigned long AttributesOf(const FileLocation& location);
 void SetAttributesOf(const FileLocation& location, unsigned long attributes);
+// The names in a directory, "." and ".." aside.
+std::set<std::wstring> NamesIn(const FileLocation& directory);

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <regex>
@@ -102,7 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "Verimark: the agent is too old (4.1.8 or later is needed): update TVKClient [-9]\r\n"},
         Outcome{"NotRunning", Before::Nothing, false, {}, {L"-c", L"<url>", L"d"}, 5,
                 "Verimark: the agent is not running: start TVKClient and try again [-2]\r\n"},
-        Outcome{"ARequestWaiting", Before::RequestWaiting, false, {}, {L"-c", L"<url>", L"d"}, 6, "[-5]\r\n"},
+        Outcome{"ARequestWaiting", Before::RequestWaiting, false, {}, {L"-c", L"<url>", L"d"}, 7,
+                "Verimark: the agent did not respond: an earlier request.xml waits in the request directory (for "},
         Outcome{"LockHeldElsewhere", Before::LockHeld, false, {}, {L"-c", L"<url>", L"d"}, 6, "[-6]\r\n"},
         Outcome{"NeverTaken", Before::Nothing, true, {L"never-take"}, {L"-c", L"<url>", L"d"}, 7, "[-3]\r\n"},
         Outcome{"NoAnswerToProgress", Before::Nothing, true, {L"no-answer@2"}, {L"-c", L"<url>", baseline}, 7,
@@ -118,8 +120,11 @@ INSTANTIATE_TEST_SUITE_P(
                 "Verimark: the evaluation did not finish within 2 seconds; the session was closed"},
         Outcome{"InvalidUtf8", Before::Nothing, true, {L"invalid-utf8"}, {L"-c", L"<url>", baseline}, 12,
                 "Error: XML is not valid UTF-8.\r\n"},
-        Outcome{"UnknownState", Before::Nothing, true, {L"unknown-state@2"}, {L"-c", L"<url>", baseline}, 13,
-                "Error: COMPLIANCE_Progress failed with -7"}),
+        Outcome{"UnknownState", Before::Nothing, true, {L"unknown-state@2"}, {L"-c", L"<url>", baseline}, 7,
+                "a progress state that means nothing (not 1, 2 or 3): check the agent's version [-7]"},
+        // Options after the form are options, never the flags.
+        Outcome{"ExitCodesAfterTheForm", Before::Nothing, true, {}, {L"-c", L"<url>", baseline, L"--exit-codes"}, 1,
+                ""}),
     [](const ::testing::TestParamInfo<Outcome>& info) { return std::string(info.param.name); });
 
 // Without --exit-codes every run that ran ends with 0, as before, and a time limit with its own.
@@ -141,14 +146,72 @@ TEST_F(Automation, HelpAndVersionAreNoFailure)
     const Finished version = RunTool({L"--version"});
     EXPECT_EQ(version.exitCode, 0u);
     EXPECT_EQ(version.out, "Verimark " VERIMARK_VERSION "\r\n");
-    // An option not understood, or one in the wrong place, is the usage text as before.
-    for (const std::vector<std::wstring>& args : std::vector<std::vector<std::wstring>>{
-             {L"--jsn", L"-d"}, {L"--timeout", L"0", L"-d"}, {L"--timeout", L"x", L"-d"}, {L"-d", L"--json"},
-             {L"--help", L"-d"}}) {
-        const Finished run = RunTool(args);
-        EXPECT_EQ(run.exitCode, static_cast<DWORD>(-1));
-        EXPECT_EQ(run.out.rfind("Usage: \r\n", 0), 0u);
+}
+
+// Where options stand and what they make of the rest: each row names the argument that is
+// wrong, on standard error and in the JSON message, and nothing runs.
+struct Refused {
+    const char* name;
+    std::vector<std::wstring> args;  // "<url>" is the site
+    DWORD status;
+    std::string err;  // what standard error holds after the usage text
+};
+
+class RefusedArguments : public Automation, public ::testing::WithParamInterface<Refused> {};
+
+TEST_P(RefusedArguments, AreAUsageErrorNamingTheArgument)
+{
+    const Refused& c = GetParam();
+    std::vector<std::wstring> args;
+    for (const std::wstring& a : c.args)
+        args.push_back(a == L"<url>" ? url : a);
+    const Finished run = RunTool(args);
+    EXPECT_EQ(run.exitCode, c.status) << run.out << run.err;
+    const bool json = std::find(args.begin(), args.end(), L"--json") != args.end();
+    EXPECT_EQ((json ? run.err : run.out).rfind("Usage: \r\n", 0), 0u);
+    EXPECT_NE(run.err.find("Verimark: " + c.err + ": see Verimark --help\r\n"), std::string::npos) << run.err;
+    if (json) {
+        const JsonValue document = ParseJson(run.out);
+        EXPECT_EQ(document["outcome"]["status"].number, 2);
+        EXPECT_NE(document["outcome"]["message"].text.find(c.err), std::string::npos);
     }
+    EXPECT_FALSE(PendingRequest());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Each, RefusedArguments,
+    ::testing::Values(
+        Refused{"UnknownBeforeTheForm", {L"--jsn", L"-d"}, static_cast<DWORD>(-1), "unknown option --jsn"},
+        Refused{"UnknownAfterTheForm", {L"-c", L"<url>", L"d", L"--frobnicate"}, static_cast<DWORD>(-1),
+                "unknown option --frobnicate"},
+        Refused{"UnknownWithExitCodes", {L"-c", L"<url>", L"d", L"--exit-codes", L"--frob"}, 2,
+                "unknown option --frob"},
+        Refused{"UnknownInJson", {L"--json", L"-d", L"--bogus"}, 2, "unknown option --bogus"},
+        Refused{"HelpIsNoOptionBesideAForm", {L"--help", L"-d"}, static_cast<DWORD>(-1), "unknown option --help"},
+        Refused{"TimeoutZero", {L"--timeout", L"0", L"-d"}, static_cast<DWORD>(-1),
+                "--timeout takes a whole number of seconds from 1 to 604800, not \"0\""},
+        Refused{"TimeoutNotANumber", {L"-d", L"--timeout", L"x"}, static_cast<DWORD>(-1),
+                "--timeout takes a whole number of seconds from 1 to 604800, not \"x\""},
+        Refused{"FlagsWithoutDigits", {L"--exit-codes", L"-c", L"<url>", L"d", L"abc"}, 2,
+                "the flags argument must be a number from 0 to 15, not \"abc\""},
+        Refused{"FlagsWithATail", {L"-x", L"<url>", L"d", L"C:\\out.xml", L"7x", L"--exit-codes"}, 2,
+                "the flags argument must be a number from 0 to 15, not \"7x\""},
+        Refused{"FlagsTooLarge", {L"--json", L"-c", L"<url>", L"d", L"16"}, 2,
+                "the flags argument must be a number from 0 to 15, not \"16\""},
+        Refused{"FlagsNegative", {L"--exit-codes", L"-c", L"<url>", L"d", L" -1"}, 2,
+                "the flags argument must be a number from 0 to 15, not \" -1\""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// "--" ends the options: a document named like one reaches the agent as it is, and
+// options after the form are read wherever they stand.
+TEST_F(Automation, DoubleDashEndsTheOptions)
+{
+    auto agent = StartAgent();
+    const Finished run = RunTool({L"-c", url, L"--json", L"--", L"--not-an-option"});
+    EXPECT_EQ(run.exitCode, 8u) << run.out << run.err;  // the agent knows no such document
+    const JsonValue document = ParseJson(run.out);
+    EXPECT_EQ(document["document"].text, "--not-an-option");
+    EXPECT_EQ(document["outcome"]["code"].number, -31);
 }
 
 void ExpectTimestamp(const JsonValue& value)

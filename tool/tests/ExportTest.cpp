@@ -5,7 +5,7 @@
 #include "compliance/tests/MachineState.h"
 #include "errors/ExceptionPL.h"
 #include "files/FileIOError.h"
-#include "tool/RunAndList.h"
+#include "tool/ResponseExport.h"
 
 #include <gtest/gtest.h>
 
@@ -14,20 +14,6 @@
 #include <string>
 
 namespace {
-
-std::set<std::wstring> Names(const FileLocation& directory)
-{
-    std::set<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    const UniqueFind find(FindFirstFileW((Wide(directory) + L"\\*").c_str(), &data));
-    if (!find)
-        return names;
-    do {
-        if (data.cFileName != std::wstring(L".") && data.cFileName != std::wstring(L".."))
-            names.insert(data.cFileName);
-    } while (FindNextFileW(find.Get(), &data));
-    return names;
-}
 
 class Export : public AgentEnvironment {
 protected:
@@ -69,7 +55,7 @@ TEST_F(Export, TheOldFileStaysUntilACompleteCopyReplacesIt)
         EXPECT_THROW(ExportTo(Wide(target)), FileIOError);
     }
     EXPECT_EQ(ReadWholeFile(target), "the user's old file");
-    EXPECT_EQ(Names(scratch_.Root()), (std::set<std::wstring>{L"export.xml", L"requests", L"responses"}));
+    EXPECT_EQ(NamesIn(scratch_.Root()), (std::set<std::wstring>{L"export.xml", L"requests", L"responses"}));
 }
 
 // Once the results are read, nobody can change the answer they came from, and the export
@@ -120,10 +106,10 @@ TEST_F(Export, RefusesAFolderAndTheAgentsOwnAnswerByAnyName)
             EXPECT_STREQ(e.what(), c.reason);
         }
         EXPECT_EQ(ReadWholeFile(responseFile_), answer_);
-        EXPECT_EQ(Names(responseDir_), std::set<std::wstring>{L"response.xml"});
+        EXPECT_EQ(NamesIn(responseDir_), std::set<std::wstring>{L"response.xml"});
     }
     EXPECT_TRUE(folder.IsDirectory());
-    EXPECT_TRUE(Names(folder).empty());
+    EXPECT_TRUE(NamesIn(folder).empty());
 }
 
 }  // namespace

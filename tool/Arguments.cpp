@@ -1,0 +1,106 @@
+#include "tool/Arguments.h"
+
+#include "text/Transcoding.h"
+
+#include <algorithm>
+#include <cwchar>
+
+namespace {
+
+std::string Utf8(const std::wstring& text)
+{
+    try {
+        return std::string(TranscodeU16ToU8({text.data(), text.data() + text.size()}).StringView());
+    } catch (...) {
+        return "(an argument that is not valid text)";
+    }
+}
+
+// A whole number of seconds, at least 1 and at most a week, and nothing else.
+std::optional<std::uint32_t> Seconds(const std::wstring& text)
+{
+    std::uint32_t value = 0;
+    for (const wchar_t c : text) {
+        if (c < L'0' || c > L'9')
+            return std::nullopt;
+        value = value * 10 + static_cast<std::uint32_t>(c - L'0');
+        if (value > 7 * 86400)
+            return std::nullopt;
+    }
+    if (text.empty() || value == 0)
+        return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+Arguments ReadArguments(const std::vector<std::wstring>& argv)
+{
+    Arguments read;
+    if (argv.empty())
+        return read;
+    read.form.push_back(argv[0]);
+    bool optionsEnded = false;
+    for (std::size_t i = 1; i < argv.size(); ++i) {
+        const std::wstring& a = argv[i];
+        if (optionsEnded || a.size() < 2 || a.compare(0, 2, L"--") != 0) {
+            read.form.push_back(a);
+            continue;
+        }
+        read.options.any = true;
+        if (a == L"--") {
+            optionsEnded = true;
+        } else if (a == L"--json") {
+            read.options.json = read.options.exitCodes = true;
+        } else if (a == L"--exit-codes") {
+            read.options.exitCodes = true;
+        } else if (a == L"--timeout") {
+            const std::optional<std::uint32_t> seconds = i + 1 < argv.size() ? Seconds(argv[i + 1]) : std::nullopt;
+            if (!seconds) {
+                if (read.error.empty())
+                    read.error = i + 1 < argv.size() ? "--timeout takes a whole number of seconds from 1 to 604800, not \"" +
+                                                           Utf8(argv[i + 1]) + "\""
+                                                     : "--timeout takes a number of seconds";
+                continue;
+            }
+            read.options.timeoutSeconds = seconds;
+            ++i;
+        } else if (read.error.empty()) {
+            read.error = "unknown option " + Utf8(a);
+        }
+    }
+    return read;
+}
+
+std::int32_t DecimalArgument(const wchar_t* text)
+{
+    // wcstol saturates where the runtime's int reading is undefined; both read the same digits.
+    return static_cast<std::int32_t>(std::wcstol(text, nullptr, 10));
+}
+
+std::optional<std::int32_t> FlagsArgument(const std::vector<std::wstring>& form, bool exportResponse, bool strict,
+                                          std::string& error)
+{
+    const std::size_t flagsIndex = exportResponse ? 5 : 4;
+    if (form.size() != flagsIndex + 1)
+        return 0;
+    const std::wstring& text = form[flagsIndex];
+    if (strict) {
+        std::uint32_t value = 0;
+        bool digits = !text.empty();
+        for (const wchar_t c : text) {
+            digits = digits && c >= L'0' && c <= L'9';
+            if (digits)
+                value = std::min<std::uint32_t>(value * 10 + static_cast<std::uint32_t>(c - L'0'), maximumFlags + 1);
+        }
+        if (!digits || value > maximumFlags) {
+            error = "the flags argument must be a number from 0 to 15, not \"" + Utf8(text) + "\"";
+            return std::nullopt;
+        }
+        return static_cast<std::int32_t>(value);
+    }
+    const std::int32_t flags = DecimalArgument(text.c_str());
+    if (static_cast<std::uint32_t>(flags) > maximumFlags)
+        return std::nullopt;
+    return flags;
+}

@@ -1,0 +1,52 @@
+#pragma once
+// One run of the console tool as a value: what it was asked (RunRequest), within which
+// limits (RunLimits), what it passes on as it goes (RunObserver), and how it ended
+// (RunReport). The driver (tool/RunDriver.h) produces the report; the presenters turn it
+// into the listing, the JSON document, the line on standard error and the exit status.
+#include "text/Bstr.h"
+#include "tool/Outcome.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct RunRequest {
+    _bstr_t url, document;
+    std::int32_t flags = 0;
+    std::optional<_bstr_t> exportPath;  // with -x
+};
+
+struct RunLimits {
+    std::optional<std::uint32_t> timeoutSeconds;
+    std::optional<std::uint64_t> started;  // on the sleeper's clock; the driver's start when not given
+    bool keepItems = false;                // the report keeps every item's texts (for the JSON document)
+};
+
+// What a run passes on while it goes, in its order: a presenter prints the listing from it.
+class RunObserver {
+public:
+    virtual void OpenFailed(std::int32_t /*code*/) {}
+    virtual void Progress(std::int32_t /*percent*/) {}
+    virtual void Count(std::int32_t /*count*/) {}
+    virtual void Item(const _bstr_t (&/*texts*/)[6]) {}
+    virtual void ProgressError(std::int32_t /*error*/) {}
+
+protected:
+    ~RunObserver() = default;
+};
+
+// One result item's texts in UTF-8, as the agent gave them.
+struct ListedItem {
+    std::string designator, result, resultType, evaluationTime, description, comment;
+};
+
+struct RunReport {
+    RunRequest request;  // what the run was asked
+    Outcome outcome;
+    std::vector<ListedItem> items;  // with RunLimits::keepItems only
+    std::size_t total = 0, passed = 0, failed = 0, errors = 0;  // results "True", "False", anything else
+    std::optional<std::int32_t> lastPercent;                    // the last progress the agent reported
+    bool exportWritten = false;
+    std::uint64_t milliseconds = 0;  // from the start to the end of the run, on the sleeper's clock
+};
