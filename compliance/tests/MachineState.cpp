@@ -167,4 +167,6 @@ void ScriptedAgent::Sleep(std::uint32_t milliseconds)
     pauses.push_back(milliseconds);
     if (pauses.size() <= script_.size() && script_[pauses.size() - 1])
         script_[pauses.size() - 1]();
+    if (always)
+        always();
 }

@@ -93,6 +93,8 @@ public:
 
     std::vector<std::uint32_t> pauses;
     std::optional<std::uint64_t> stopAt;
+    // Runs in every pause, after the script's step for it: an agent that reacts to what it finds.
+    std::function<void()> always;
 
 private:
     std::uint64_t now_ = 0;

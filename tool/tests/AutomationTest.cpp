@@ -202,6 +202,21 @@ INSTANTIATE_TEST_SUITE_P(
                 "the flags argument must be a number from 0 to 15, not \" -1\""}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The time limit bounds an Open nobody takes, in real time; the request is withdrawn, so
+// the agent, once it works again, starts no evaluation for the run that gave up.
+TEST_F(Automation, TimeLimitBoundsAnOpenNobodyTakes)
+{
+    auto stalled = StartAgent({L"never-take"});
+    const Finished run = RunTool({L"-c", url, L"Workstation Baseline", L"--exit-codes", L"--timeout", L"3"});
+    EXPECT_EQ(run.exitCode, 10u) << run.out << run.err;
+    EXPECT_LT(run.seconds, Scaled(5.0));
+    EXPECT_FALSE(PendingRequest());
+    stalled.reset();
+    auto working = StartAgent();
+    EXPECT_EQ(RunTool({L"--exit-codes", L"-c", url, L"Workstation Baseline"}).exitCode, 1u);
+    EXPECT_EQ(Count(working->Output(), "took Open request"), 1u) << working->Output();
+}
+
 // "--" ends the options: a document named like one reaches the agent as it is, and
 // options after the form are read wherever they stand.
 TEST_F(Automation, DoubleDashEndsTheOptions)

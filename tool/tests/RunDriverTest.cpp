@@ -1,0 +1,117 @@
+// The run's driver against agents that misbehave, in virtual time: the time limit and a
+// stop (Ctrl+C) end every part of the run within their bounds, with the status that says
+// what happened, and a Close goes to the agent wherever a session was open.
+#include "compliance/ComplianceLock.h"
+#include "compliance/tests/MachineState.h"
+#include "tool/RunDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+enum class Agent {
+    NeverTakes,         // leaves every request where it is
+    Evaluates,          // answers; its evaluation never ends
+    Finishes,           // answers; done at the second Progress
+    StopsAnswering,     // answers Open and the first Progress, then takes requests and answers nothing
+    SlowClose,          // as Finishes, but never takes the Close
+    DiesMidProgress,    // answers Open and the first Progress, then its process is gone
+};
+
+struct Bound {
+    const char* name;
+    Agent agent;
+    std::optional<std::uint32_t> timeoutSeconds;
+    std::optional<std::uint64_t> stopAt;  // virtual milliseconds
+    ExitStatus status;
+    std::uint64_t endsBy;  // virtual milliseconds
+    bool closeSent;
+};
+
+class DriverBounds : public AgentEnvironment, public ::testing::WithParamInterface<Bound> {
+protected:
+    // What the agent does with the request it finds in a pause.
+    void React(Agent kind)
+    {
+        const std::optional<std::string> pending = PendingRequest();
+        if (!pending || kind == Agent::NeverTakes)
+            return;
+        const auto is = [&](const char* type) {
+            return pending->find(std::string("<RequestType>") + type + "</RequestType>") != std::string::npos;
+        };
+        if (is("Close") && kind == Agent::SlowClose)
+            return;
+        const bool progress = is("Progress");
+        progresses_ += progress ? 1 : 0;
+        if (kind == Agent::DiesMidProgress && progresses_ > 1) {
+            StopAgent();
+            return;
+        }
+        seen_.push_back(is("Open") ? "Open" : progress ? "Progress" : "Close");
+        TakeRequest();
+        if (kind == Agent::StopsAnswering && progresses_ > 1)
+            return;
+        if (!progress)
+            Answer(ResponseDocument(seen_.back()));
+        else if ((kind == Agent::Finishes || kind == Agent::SlowClose) && progresses_ > 1)
+            Answer(ProgressResponse(1, "\t<ResponseItem><Designator>d</Designator><Result>True</Result></ResponseItem>\r\n"));
+        else
+            Answer(ProgressResponse(3, "\t<ResponseProgressPercent>40</ResponseProgressPercent>\r\n"));
+    }
+
+    int progresses_ = 0;
+    std::vector<std::string> seen_;
+};
+
+class Silent final : public RunObserver {};
+
+TEST_P(DriverBounds, EndWithinTheirBound)
+{
+    const Bound& c = GetParam();
+    ScriptedAgent agent;
+    agent.stopAt = c.stopAt;
+    agent.always = [this, &c] { React(c.agent); };
+    Silent silent;
+    RunLimits limits;
+    limits.timeoutSeconds = c.timeoutSeconds;
+    const RunReport report = DriveRun({L"u", L"d", 0, std::nullopt}, limits, silent);
+    EXPECT_EQ(report.outcome.status, c.status) << report.outcome.message;
+    EXPECT_LE(agent.Now(), c.endsBy);
+    EXPECT_EQ(report.milliseconds, agent.Now());
+    const std::optional<std::string> pending = PendingRequest();
+    const bool closeWritten = std::count(seen_.begin(), seen_.end(), "Close") == 1 ||
+                              (pending && pending->find("<RequestType>Close</RequestType>") != std::string::npos);
+    EXPECT_EQ(closeWritten, c.closeSent);
+    // An Open nobody took is not left for the agent to find later.
+    if (pending) {
+        EXPECT_EQ(pending->find("<RequestType>Open</RequestType>"), std::string::npos);
+    }
+    EXPECT_TRUE(ComplianceLock().Acquire());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Each, DriverBounds,
+    ::testing::Values(
+        // The time limit over an Open nobody takes, a Progress nobody answers, a slow Close.
+        Bound{"DeadlineAtOpen", Agent::NeverTakes, 3, std::nullopt, ExitStatus::TimedOut, 3000, false},
+        Bound{"DeadlineMidProgress", Agent::StopsAnswering, 5, std::nullopt, ExitStatus::TimedOut, 7000, true},
+        Bound{"DeadlineWhileEvaluating", Agent::Evaluates, 4, std::nullopt, ExitStatus::TimedOut, 6000, true},
+        // A Close the agent does not take is bounded; the completed evaluation keeps its outcome.
+        Bound{"DeadlineDuringClose", Agent::SlowClose, 5, std::nullopt, ExitStatus::Compliant, 7000, true},
+        Bound{"NoLimit", Agent::Finishes, std::nullopt, std::nullopt, ExitStatus::Compliant, 5000, true},
+        // Ctrl+C at Open, during progress and during Close: 2 s at most after it.
+        Bound{"StopAtOpen", Agent::NeverTakes, std::nullopt, 1500, ExitStatus::Cancelled, 1500, false},
+        Bound{"StopDuringProgress", Agent::Evaluates, std::nullopt, 4500, ExitStatus::Cancelled, 6500, true},
+        Bound{"StopDuringClose", Agent::SlowClose, std::nullopt, 5000, ExitStatus::Compliant, 7000, true},
+        // The agent's process ends mid-evaluation: said so, not "no answer".
+        Bound{"AgentDies", Agent::DiesMidProgress, std::nullopt, std::nullopt, ExitStatus::AgentNotRunning, 23000,
+              true},
+        Bound{"AgentDiesWithinTheLimit", Agent::DiesMidProgress, 6, std::nullopt, ExitStatus::TimedOut, 8000, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
