@@ -38,8 +38,8 @@ apt_update() {
   echo "setup: apt-get update failed three times ($apt_update_failure); going on with the package lists as they are"
 }
 
-# apt_install <package>...: installs the packages. When that fails, one line says which
-# and why, apt_install_failure holds the reason, and the status is not zero.
+# apt_install <package>...: installs the packages. When that fails, apt_install_failure
+# holds the reason in one line and the status is not zero; the caller says what follows.
 apt_install() {
   local out
   apt_install_failure=""
@@ -48,7 +48,6 @@ apt_install() {
   out="$(apt-get install -s --no-install-recommends "$@" 2>&1)"$'\n'"$out"
   apt_install_failure=$(apt_reason "$out")
   [[ -n $apt_update_failure ]] && apt_install_failure+="; the last apt-get update failed: $apt_update_failure"
-  echo "setup: could not install $*: $apt_install_failure" >&2
   return 1
 }
 

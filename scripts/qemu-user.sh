@@ -48,3 +48,14 @@ qemu_user_register() {
 
 # qemu_user_registered NAME: whether the entry is there and enabled (a reboot forgets it).
 qemu_user_registered() { grep -qx enabled "/proc/sys/fs/binfmt_misc/$1" 2>/dev/null; }
+
+# arm64_qemu_cpu: the CPU model every ARM64 program runs on here: one without branch target
+# identification (see scripts/arm64-wine.sh).
+arm64_qemu_cpu() { echo neoverse-n1; }
+
+# arm64_qemu_cpu_offered <qemu-aarch64>: whether that emulator offers the model.
+arm64_qemu_cpu_offered() {
+  local models
+  models=$("$1" -cpu help 2>/dev/null || true)  # it lists them, then exits with 1
+  grep -qw "$(arm64_qemu_cpu)" <<<"$models"
+}

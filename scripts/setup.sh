@@ -32,7 +32,7 @@ done
 if ((${#missing[@]})); then
   echo "setup: installing ${missing[*]}"
   apt_update
-  apt_install "${missing[@]}" || exit 1
+  apt_install "${missing[@]}" || { echo "setup: could not install ${missing[*]}: $apt_install_failure" >&2; exit 1; }
 fi
 
 # 32-bit Windows programs (the COM server's deliverable form): Wine runs them beside
@@ -53,7 +53,7 @@ if wants_arch i686; then
     echo "setup: installing wine32:i386"
     dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
     # The lists may already hold it (an update for the new architecture is needed once).
-    if ! apt_install wine32:i386 2>/dev/null; then
+    if ! apt_install wine32:i386; then
       apt_update
       apt_install wine32:i386 || x86_32_unavailable "wine32:i386 could not be installed: $apt_install_failure"
     fi
