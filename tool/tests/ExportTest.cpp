@@ -5,6 +5,7 @@
 #include "compliance/tests/MachineState.h"
 #include "errors/ExceptionPL.h"
 #include "files/FileIOError.h"
+#include "text/Transcoding.h"
 #include "tool/ResponseExport.h"
 
 #include <gtest/gtest.h>
@@ -110,6 +111,23 @@ TEST_F(Export, RefusesAFolderAndTheAgentsOwnAnswerByAnyName)
     }
     EXPECT_TRUE(folder.IsDirectory());
     EXPECT_TRUE(NamesIn(folder).empty());
+}
+
+// What a killed export left goes with the next export to that folder; a temporary of a
+// process that still runs, and anything not named as ours, stay.
+TEST_F(Export, TemporariesOfExportsThatDiedGoWithTheNext)
+{
+    Ready(answer_);
+    const std::wstring alive = L"old.xml." + std::to_wstring(GetCurrentProcessId()) + L".verimark-tmp";
+    const std::set<std::wstring> stay{alive, L"notes.verimark-tmp", L"old.xml.12ab.verimark-tmp", L"a.xml.1.tmp"};
+    for (const std::wstring& name : stay)
+        WriteRaw(scratch_ / Narrow(name), "stays");
+    for (const char* dead : {"old.xml.4000001.verimark-tmp", "export.xml.4000002.verimark-tmp"})
+        WriteRaw(scratch_ / dead, std::string(1 << 20, 'x'));
+    ExportTo(Wide(scratch_ / "export.xml"));
+    std::set<std::wstring> expected = stay;
+    expected.insert({L"export.xml", L"requests", L"responses"});
+    EXPECT_EQ(NamesIn(scratch_.Root()), expected);
 }
 
 }  // namespace
