@@ -17,53 +17,14 @@ endif()
 set(test_environment VERIMARK_BUILD_DIR=${CMAKE_BINARY_DIR} VERIMARK_WINE_LOADER=${VERIMARK_WINE_LOADER}
                      VERIMARK_TIME_SCALE=${VERIMARK_TIME_SCALE})
 if(VERIMARK_MINGW_TRIPLET MATCHES "^aarch64")
-  # ARM64 programs run under the arm64 Wine of a chroot (scripts/arm64-wine.sh), whose UCRT
-  # reads a va_list in the Linux layout: what those runs execute carries a shim for its
-  # formatting functions (cmake/Arm64WineStdioShim.c). The shipped binaries do not; the
-  # tests use copies made from the same objects plus the shim, under emulated/.
+  # ARM64 programs, the shipped ones as they are, run under the arm64 Wine of a chroot
+  # (scripts/arm64-wine.sh).
   set(VERIMARK_ARM64_CHROOT "$ENV{VERIMARK_ARM64_CHROOT}" CACHE PATH "The arm64 chroot with Wine")
-  add_library(verimark_stdio_shim OBJECT ${CMAKE_SOURCE_DIR}/cmake/Arm64WineStdioShim.c)
-  set(VERIMARK_TEST_SHIM $<TARGET_OBJECTS:verimark_stdio_shim>)
-  set(VERIMARK_PROGRAMS_UNDER_TEST ${CMAKE_BINARY_DIR}/emulated)
   set(CMAKE_CROSSCOMPILING_EMULATOR env ${test_environment} VERIMARK_ARM64_CHROOT=${VERIMARK_ARM64_CHROOT}
       ${CMAKE_SOURCE_DIR}/cmake/wine-run-arm64.sh)
 else()
-  set(VERIMARK_TEST_SHIM "")
-  set(VERIMARK_PROGRAMS_UNDER_TEST ${CMAKE_BINARY_DIR})
   set(CMAKE_CROSSCOMPILING_EMULATOR env ${test_environment} ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh)
 endif()
-
-# verimark_program_under_test(<target> <objects> LIBRARIES ... [SOURCES ...])
-# The program (or library) the tests start, in VERIMARK_PROGRAMS_UNDER_TEST/<its folder>:
-# where the tests need the shim, a copy of <target> linked from the same object library
-# with the shim added; elsewhere the target itself.
-function(verimark_program_under_test target objects)
-  cmake_parse_arguments(ARG "" "" "LIBRARIES;SOURCES" ${ARGN})
-  if(NOT VERIMARK_TEST_SHIM)
-    return()
-  endif()
-  get_target_property(type ${target} TYPE)
-  get_target_property(name ${target} OUTPUT_NAME)
-  if(NOT name)
-    set(name ${target})
-  endif()
-  file(RELATIVE_PATH folder ${CMAKE_BINARY_DIR} ${CMAKE_CURRENT_BINARY_DIR})
-  if(type STREQUAL "SHARED_LIBRARY")
-    add_library(${target}_under_test SHARED $<TARGET_OBJECTS:${objects}> ${ARG_SOURCES} ${VERIMARK_TEST_SHIM})
-    set_target_properties(${target}_under_test PROPERTIES PREFIX "")
-  else()
-    add_executable(${target}_under_test $<TARGET_OBJECTS:${objects}> ${ARG_SOURCES} ${VERIMARK_TEST_SHIM})
-  endif()
-  target_link_libraries(${target}_under_test PRIVATE ${ARG_LIBRARIES})
-  get_target_property(options ${target} LINK_OPTIONS)
-  if(options)
-    target_link_options(${target}_under_test PRIVATE ${options})
-  endif()
-  set_target_properties(${target}_under_test PROPERTIES OUTPUT_NAME ${name}
-    RUNTIME_OUTPUT_DIRECTORY ${VERIMARK_PROGRAMS_UNDER_TEST}/${folder}
-    LIBRARY_OUTPUT_DIRECTORY ${VERIMARK_PROGRAMS_UNDER_TEST}/${folder}
-    ARCHIVE_OUTPUT_DIRECTORY ${VERIMARK_PROGRAMS_UNDER_TEST}/${folder})
-endfunction()
 
 # verimark_add_test(<name> SOURCES ... LIBRARIES ... [SERIAL])
 # One CTest test per program, all its cases in one process: a Wine start per program, not
@@ -75,7 +36,7 @@ endfunction()
 set(VERIMARK_TEST_LANES 2)
 function(verimark_add_test name)
   cmake_parse_arguments(ARG "SERIAL" "" "SOURCES;LIBRARIES" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES} ${VERIMARK_TEST_SHIM})
+  add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gmock GTest::gtest_main)
   math(EXPR timeout "600 * ${VERIMARK_TIME_SCALE}")
   set(results Z:${CMAKE_BINARY_DIR}/test-results)

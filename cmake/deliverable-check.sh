@@ -6,8 +6,9 @@
 # project's version, company, product, copyright) and the tool's manifest (asInvoker,
 # supported Windows versions, long paths); the image hardening (ASLR, high entropy on
 # 64-bit, no executable data, and control-flow guard on ARM64); no path of the building
-# machine; and on ARM64 no trace of the formatting shim that only the emulated test runs
-# carry.
+# machine; and on ARM64 that they call the UCRT's own formatting (an earlier Wine needed
+# test copies linked with a formatting shim of their own; no binary of the tree may carry
+# one, test programs included).
 #   deliverable-check.sh x86_64|i686|aarch64 <tool.exe> <server.dll>
 set -euo pipefail
 arch=$1 tool=$2 server=$3
@@ -34,8 +35,7 @@ for binary in "$tool" "$server"; do
   others=$(grep -Ev "$system_dlls" <<<"$imports" || true)
   [[ -z $others ]] || fail "$binary imports more than system DLLs: $others"
   if [[ $arch == aarch64 ]]; then
-    # The shim defines the UCRT's formatting entry points itself; a shipped binary imports them.
-    if grep -qa 'verimark-stdio-shim' "$binary"; then fail "$binary carries the test shim"; fi
+    # A shim would define the UCRT's formatting entry points itself; these import them.
     grep -q '__stdio_common_vfprintf\|__stdio_common_vsprintf' <<<"$($readobj --coff-imports "$binary")" ||
       fail "$binary does not import the UCRT's own formatting"
   fi
@@ -47,6 +47,13 @@ for binary in "$tool" "$server"; do
     if grep -qaF "$path" "$binary"; then fail "$binary holds a path of the machine that built it: $path"; fi
   done
 done
+if [[ $arch == aarch64 ]]; then
+  # Nothing the tree built, test programs included, carries the old shim (its mark).
+  tree=$(cd "$(dirname "$tool")/.." && pwd)
+  while IFS= read -r -d '' program; do
+    if grep -qa 'verimark-stdio-shim' "$program"; then fail "$program carries the formatting shim"; fi
+  done < <(find "$tree" \( -name '*.exe' -o -name '*.dll' \) -print0)
+fi
 grep -q 'Subsystem: IMAGE_SUBSYSTEM_WINDOWS_CUI' <<<"$($readobj --file-headers "$tool")" || fail "$tool: not a console program"
 
 exports=$($readobj --coff-exports "$server" | awk '/Name:/ {print $2}' | sort)

@@ -12,6 +12,11 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 project=$(cd "$here/.." && pwd)
 chroot=${VERIMARK_ARM64_CHROOT:?"no arm64 chroot: run scripts/arm64-wine.sh"}
+# The CPU model qemu emulates for every program in the chroot: the chroot's Wine does not
+# start under one with branch target identification (scripts/arm64-wine.sh).
+source "$project/scripts/qemu-user.sh"
+export QEMU_CPU
+QEMU_CPU=$(arm64_qemu_cpu)
 mkdir -p "$chroot$project"
 if [[ ${1:-} == --shell ]]; then
   shift

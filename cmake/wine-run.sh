@@ -20,7 +20,16 @@ flock 9
 if [[ "$(cat "$WINEPREFIX/.verimark-ready" 2>/dev/null)" != "$kind" ]]; then
   wineserver -k 9>&- 2>/dev/null || true
   rm -rf "$WINEPREFIX"
-  wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
+  # A Wine that cannot start at all loops here rather than failing: bounded, and named.
+  status=0
+  timeout "${VERIMARK_WINEBOOT_SECONDS:-600}" wineboot -i </dev/null >/dev/null 2>&1 9>&- || status=$?
+  if [[ $status == 124 ]]; then
+    echo "wine-run: making the Wine prefix $WINEPREFIX did not finish within ${VERIMARK_WINEBOOT_SECONDS:-600} s:" \
+         "Wine does not start here${QEMU_CPU:+ (under qemu with QEMU_CPU=$QEMU_CPU: a CPU model with BTI makes the arm64 Wine loop)}" >&2
+    wineserver -k 9>&- 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+    exit 1
+  fi
   wineserver -w 9>&-
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1 9>&- || true
   wineserver -w 9>&-

@@ -88,7 +88,7 @@ if [[ $case == arm64 ]]; then
   stop() { "$root/cmake/wine-run-arm64.sh" --shell wineserver -k 2>/dev/null || true; sleep 1; }
   msiexec64() { wine_run msiexec "$@" >/dev/null 2>&1; }
   windows() { local p=${1//\//\\}; echo "Z:$p"; }  # the host's winepath would start the host's Wine here
-  agent="$root/build/aarch64/emulated/agent/TVKClientSim.exe"
+  agent="$root/build/aarch64/agent/TVKClientSim.exe"
 fi
 
 if [[ $case == x86 ]]; then
@@ -234,12 +234,8 @@ arm64)
   rows=$(com_rows)
   grep -q 'software\\\\classes\\\\clsid\\\\{5b0f3a6' <<<"$rows" || fail "no 64-bit COM rows"
   grep -q 'software\\\\classes\\\\wow6432node\\\\clsid\\\\{5b0f3a6' <<<"$rows" || fail "no 32-bit COM rows"
-  # This Wine builds its UCRT as ELF and reads a va_list in the Linux layout, so the
-  # shipped ARM64 binaries crash in their first printf here (Windows has no such fault;
-  # the static checks prove them free of the test shim). The session goes through the
-  # installed registration with the same programs built with the shim, put in their place.
-  step "a session through the installed registration (tool and server with the test shim in their place)"
-  cp "$root/build/aarch64/emulated/tool/Verimark.exe" "$root/build/aarch64/emulated/com/TVKVerimarkMod.dll" "$installed/"
+  # The installed programs themselves: the very bytes the package carries.
+  step "a session through the installed registration, with the installed tool and server"
   start_agent
   out=$(wine_run "$folder\\Verimark.exe" -c "$url" "$document" | tr -d '\r')
   grep -aq "COMPLIANCE_ResultCount is 8" <<<"$out" || fail "the installed tool: $out"
