@@ -74,7 +74,8 @@ residue() {
 }
 
 path_value() {
-  registry | awk '/^\[System\\\\CurrentControlSet\\\\Control\\\\Session Manager\\\\Environment\]/ {on=1; next}
+  # Wine 10 keeps the key under ControlSet001 (CurrentControlSet is a link to it).
+  registry | awk '/^\[System\\\\(CurrentControlSet|ControlSet001)\\\\Control\\\\Session Manager\\\\Environment\]/ {on=1; next}
                   on && /^\[/ {on = 0} on && tolower($0) ~ /^"path"=/ {print}' | sed -E 's/;+"$/"/'
 }
 
@@ -217,13 +218,12 @@ arm64)
   wine_run cmd /c exit 0 >/dev/null
   residue >"$work/before.txt"
   path_value >"$work/path-before.txt"
-  # Wine's msi sets the folder properties only for x86 and x64 processors: on ARM64 it
-  # leaves ProgramFiles64Folder and ProgramFilesFolder empty, and everything would land
-  # in C:\Quorlan\Verimark, both servers in one folder. Windows sets them; here they are given.
+  # The arm64 Wine sets ProgramFiles64Folder and ProgramFilesFolder for an ARM64 package
+  # as Windows does: nothing is given on the command line.
   folder='C:\Program Files\Quorlan\Verimark' folder32='C:\Program Files (x86)\Quorlan\Verimark'
-  step "install $(basename "$package") (msiexec /i /qn, the install folders given)"
-  msiexec64 /i "$(windows "$package")" /qn "INSTALLFOLDER=$folder\\" "INSTALLFOLDER32=$folder32\\" \
-    /l*v "$(windows "$work")\\install.log" || fail "msiexec /i (see $work/install.log)"
+  step "install $(basename "$package") (msiexec /i /qn)"
+  msiexec64 /i "$(windows "$package")" /qn /l*v "$(windows "$work")\\install.log" ||
+    fail "msiexec /i (see $work/install.log)"
   installed="$WINEPREFIX/drive_c/Program Files/Quorlan/Verimark"
   cmp "$installed/Verimark.exe" "$stage/arm64/Verimark.exe" || fail "the installed tool is not the ARM64 one"
   cmp "$installed/TVKVerimarkMod.dll" "$stage/arm64/TVKVerimarkMod.dll" || fail "the installed server is not the ARM64 one"
@@ -243,11 +243,9 @@ arm64)
   out=$(wine_run C:\\windows\\system32\\cscript.exe //nologo "$(windows "$work/progids.js")" "$url" "$document" | tr -d '\r')
   grep -aq "progids: ok, 8 items" <<<"$out" || fail "the ARM64 script host: $out"
   stop_agent
-  step "uninstall (msiexec /x /qn, the install folders given again: Wine works them out anew)"
-  msiexec64 /x "$(windows "$package")" /qn "INSTALLFOLDER=$folder\\" "INSTALLFOLDER32=$folder32\\" || fail "msiexec /x"
-  # The empty maker folders stay: their directories hang from the folder properties Wine
-  # leaves empty, which no command line can give. Everything else goes.
-  residue | { grep -vxE '\./Program Files( \(x86\))?/Quorlan' || true; } >"$work/after.txt"
+  step "uninstall (msiexec /x /qn)"
+  msiexec64 /x "$(windows "$package")" /qn || fail "msiexec /x"
+  residue >"$work/after.txt"
   diff -u "$work/before.txt" "$work/after.txt" || fail "the uninstall left the lines above behind"
   diff -u "$work/path-before.txt" <(path_value) || fail "PATH is not as it was"
   ;;
