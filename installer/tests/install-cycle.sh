@@ -29,7 +29,7 @@ if [[ $case == arm64 ]]; then
   VERIMARK_ARM64_CHROOT=$(bash "$root/scripts/arm64-wine.sh" --check 2>/dev/null) ||
     { echo "install-cycle arm64: SKIPPED: no arm64 Wine here"; exit 77; }
 elif ! x86_32_ready; then
-  echo "install-cycle $case: SKIPPED: this machine runs no 32-bit x86 code"
+  echo "install-cycle $case: SKIPPED: $(x86_32_why_not)"
   exit 77
 fi
 
