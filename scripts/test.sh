@@ -32,8 +32,10 @@ case ${VERIMARK_REPRODUCE:-on} in on|off) ;; *)
 esac
 archs=$(verimark_archs)
 
+started=$SECONDS
 bash scripts/setup.sh
 bash scripts/build.sh
+prepared=$((SECONDS - started))
 
 # What runs, decided here from the machine as it is now.
 suites=() aarch64_runs=no skipped=()
@@ -133,11 +135,12 @@ for arch in $archs; do [[ $arch == aarch64 ]] || reproduced+=("$arch"); done
 if [[ ${VERIMARK_REPRODUCE:-on} == on && ${#reproduced[@]} -gt 0 ]]; then
   echo "== reproducibility"
   reproduce_ran=yes
-  timed reproduce bash scripts/reproduce.sh "${reproduced[@]}" >"$logs/reproduce.log" 2>&1 || status=1
+  timed reproduce bash scripts/reproduce.sh --first-is-this-tree "${reproduced[@]}" >"$logs/reproduce.log" 2>&1 || status=1
   cat "$logs/reproduce.log"
 fi
 
 echo
+echo "== setup and build: $prepared s"
 for arch in "${suites[@]}"; do
   summary=$(grep -E '^[0-9]+% tests passed' "$logs/$arch.log" || echo "no summary (see $logs/$arch.log)")
   echo "== $arch suite: $summary; $(cases "$arch") test cases; $(seconds "$arch") s"
