@@ -29,4 +29,6 @@ for arch in $archs; do
   [[ -n ${VERIMARK_TIME_SCALE:-} ]] && options+=(-DVERIMARK_TIME_SCALE="$VERIMARK_TIME_SCALE")
   cmake --preset "$arch" "${options[@]}" >/dev/null
   cmake --build "build/$arch"
+  # The commit the tree was last built at (its binaries carry that commit's time).
+  git rev-parse HEAD >"build/$arch/.built-commit" 2>/dev/null || true
 done

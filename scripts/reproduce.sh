@@ -43,7 +43,8 @@ fi
 # commit and its packages, if any, were made from the binaries it holds now.
 usable() {
   [[ $this_tree == yes && -z $(git -C "$root" status --porcelain --untracked-files=no) ]] || return 1
-  local artifact binary
+  local artifact binary arch
+  for arch in $archs; do [[ "$(cat "$root/build/$arch/.built-commit" 2>/dev/null)" == "$commit" ]] || return 1; done
   for artifact in "${artifacts[@]}"; do
     [[ -f "$root/$artifact" ]] || return 1
     [[ $artifact == *.msi ]] || continue
