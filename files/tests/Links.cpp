@@ -37,11 +37,11 @@ void RunUnix(const std::string& command, Done done)
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         throw std::runtime_error("cannot run " + command);
-    // For a Unix program Wine gives no process handle and leaves the thread field holding
-    // whatever it held: nothing in it is ours to close.
-    if (info.hProcess) {
-        const UniqueHandle process(info.hProcess), thread(info.hThread);
-    }
+    // For a Unix program Wine may give no process handle, and may leave the thread field
+    // holding whatever it held, a value that can be another handle of ours (the agent's
+    // mutex, say): only a handle that is what it claims to be is closed.
+    const UniqueHandle process(info.hProcess && GetProcessId(info.hProcess) != 0 ? info.hProcess : nullptr);
+    const UniqueHandle thread(info.hThread && GetThreadId(info.hThread) != 0 ? info.hThread : nullptr);
     for (int waited = 0; waited < 30000 && !done(); waited += 10)
         Sleep(10);
 }
