@@ -8,10 +8,14 @@ namespace {
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-// The names the system maps to a device in any folder, with or without an extension.
+// The names the system maps to a device in any folder, with or without an extension, and
+// with blanks before it ("NUL .txt"): the system trims them before it compares. COM and LPT
+// take a digit, or a superscript one, two or three ("COM\xC2\xB9", in UTF-8).
 bool IsDeviceName(std::string_view component)
 {
-    const std::string_view stem = component.substr(0, component.find('.'));
+    std::string_view stem = component.substr(0, component.find('.'));
+    while (!stem.empty() && stem.back() == ' ')
+        stem.remove_suffix(1);
     static constexpr std::array<std::string_view, 4> plain{"CON", "PRN", "AUX", "NUL"};
     auto equal = [](std::string_view a, std::string_view b) {
         if (a.size() != b.size())
@@ -24,9 +28,12 @@ bool IsDeviceName(std::string_view component)
     for (std::string_view name : plain)
         if (equal(stem, name))
             return true;
-    if (stem.size() == 4 && (equal(stem.substr(0, 3), "COM") || equal(stem.substr(0, 3), "LPT")))
-        return stem[3] >= '0' && stem[3] <= '9';
-    return false;
+    if (stem.size() < 4 || !(equal(stem.substr(0, 3), "COM") || equal(stem.substr(0, 3), "LPT")))
+        return false;
+    const std::string_view number = stem.substr(3);
+    if (number.size() == 1)
+        return number[0] >= '0' && number[0] <= '9';
+    return number == "\xC2\xB9" || number == "\xC2\xB2" || number == "\xC2\xB3";
 }
 
 const char* WhyNotComponent(std::string_view component)

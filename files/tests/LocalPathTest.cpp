@@ -43,6 +43,13 @@ TEST(LocalPath, OnlyAbsolutePathsOnALocalDriveNameADirectoryToWorkIn)
         {"C:\\ProgramData\\Con", "a path through a device name"},
         {"C:\\ProgramData\\CONSOLE", nullptr},
         {"C:\\ProgramData\\COM", nullptr},
+        // Superscript digits, and blanks before the extension, name devices too.
+        {"C:\\ProgramData\\COM\xC2\xB9", "a path through a device name"},
+        {"C:\\ProgramData\\lpt\xC2\xB3.log\\x", "a path through a device name"},
+        {"C:\\ProgramData\\COM\xC2\xB4", nullptr},
+        {"C:\\ProgramData\\COM12", nullptr},
+        {"C:\\ProgramData\\NUL .txt", "a path through a device name"},
+        {"C:\\ProgramData\\AUX  .x\\y", "a path through a device name"},
         {"C:\\ProgramData\\Requests:stream", "a path holding a character no name may hold"},
         {"C:\\ProgramData\\Req?ests", "a path holding a character no name may hold"},
         {"C:\\ProgramData\\Req\tests", "a path holding a character no name may hold"},
