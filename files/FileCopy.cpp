@@ -44,7 +44,9 @@ void WriteFileIntoPlace(const FileLocation& destination, const std::function<voi
     name += FormatDecimal32(GetCurrentProcessId(), 1).View();
     name += ".verimark-tmp";
     const FileLocation temporary{U8String(std::string_view(name))};
-    UniqueFile created(CreateFileW(NativePath(temporary).Begin(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+    // The path outlives the call: the last error is read before anything is freed.
+    const CopiedU16String path = NativePath(temporary);
+    UniqueFile created(CreateFileW(path.Begin(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
                                    nullptr, CREATE_NEW,
                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | NoImpersonation, nullptr));
     if (!created) {

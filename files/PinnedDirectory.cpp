@@ -64,7 +64,9 @@ FileFacts PinnedDirectory::CheckPlainFile(HANDLE file, const FileLocation& locat
 UniqueFile PinnedDirectory::CreateNew(U8String name, DWORD access) const
 {
     const FileLocation location = Child(name);
-    UniqueFile file(CreateFileW(NativePath(location).Begin(), access | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+    // The path outlives the call: the last error is read before anything is freed.
+    const CopiedU16String path = NativePath(location);
+    UniqueFile file(CreateFileW(path.Begin(), access | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | NoImpersonation, nullptr));
     if (!file) {
         const DWORD code = GetLastError();
@@ -85,7 +87,8 @@ UniqueFile PinnedDirectory::CreateNew(U8String name, DWORD access) const
 UniqueFile PinnedDirectory::OpenPlainFile(U8String name, DWORD access, DWORD share, FileFacts* facts) const
 {
     const FileLocation location = Child(name);
-    UniqueFile file(CreateFileW(NativePath(location).Begin(), access, share, nullptr, OPEN_EXISTING,
+    const CopiedU16String path = NativePath(location);
+    UniqueFile file(CreateFileW(path.Begin(), access, share, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | NoImpersonation, nullptr));
     if (!file) {
         const DWORD code = GetLastError();
@@ -100,7 +103,8 @@ UniqueFile PinnedDirectory::OpenPlainFile(U8String name, DWORD access, DWORD sha
 void PinnedDirectory::RemovePlainFile(U8String name) const
 {
     const FileLocation location = Child(name);
-    UniqueFile file(CreateFileW(NativePath(location).Begin(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+    const CopiedU16String path = NativePath(location);
+    UniqueFile file(CreateFileW(path.Begin(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS | NoImpersonation, nullptr));
     if (!file) {
