@@ -9,6 +9,7 @@
 #include "text/CharacterSetResult.h"
 #include "text/Transcoding.h"
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -154,7 +155,9 @@ std::int32_t ComplianceSession::Progress(std::int32_t& percent, std::int32_t& er
             lastErrorFromAgent_ = true;
             return ComplianceResult::ProgressError;
         case ComplianceResult::ProgressRunning:
-            percent = current_.response.progressPercent;
+            // Clamped rather than refused: the evaluation runs, and an agent that counts
+            // past the ends still tells that; unclamped, -5 would be printed as 4294967291%.
+            percent = std::clamp<std::int32_t>(current_.response.progressPercent, 0, 100);
             return ComplianceResult::ProgressRunning;
         default:
             return ComplianceResult::UnknownProgressState;

@@ -112,9 +112,11 @@ void RenameByHandle(HANDLE file, const FileLocation& source, const FileLocation&
     rename->RootDirectory = nullptr;
     rename->FileNameLength = static_cast<DWORD>(bytes);
     std::copy(target.Begin(), target.Begin() + target.Length(), rename->FileName);
+    SetLastError(ERROR_SUCCESS);
     if (!SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(record.size()))) {
+        // Some systems fail this without saying why: a failure is never reported as 0.
         const DWORD code = GetLastError();
-        throw FileMoveError(source, destination, code);
+        throw FileMoveError(source, destination, code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE);
     }
 }
 

@@ -500,6 +500,12 @@ TEST_F(Session, ProgressStatesAndTheirOutputs)
     EXPECT_EQ(percent, 55);
     EXPECT_EQ(Progress(agent, ProgressResponse(3), percent, error), 3);
     EXPECT_EQ(percent, 0);
+    // A percent outside 0 to 100 is brought to the nearer end: progress, not garbage.
+    for (const auto& [given, reported] : {std::pair{"-5", 0}, std::pair{"101", 100}, std::pair{"100", 100}}) {
+        const std::string more = std::string("<ResponseProgressPercent>") + given + "</ResponseProgressPercent>";
+        EXPECT_EQ(Progress(agent, ProgressResponse(3, more), percent, error), 3);
+        EXPECT_EQ(percent, reported) << given;
+    }
     EXPECT_EQ(Progress(agent, ResponseDocument("Progress", "<ResponseProgressError>-4</ResponseProgressError>"), percent, error), 2);
     EXPECT_EQ(error, -4);
     EXPECT_EQ(Progress(agent, ResponseDocument("Progress"), percent, error), 2);
