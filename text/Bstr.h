@@ -6,3 +6,12 @@
 
 #include <comdef.h>
 #include <comutil.h>
+
+#include <string_view>
+
+// The wrapper's text as a view: empty for a null wrapper.
+inline std::wstring_view View(const _bstr_t& text)
+{
+    const wchar_t* units = static_cast<const wchar_t*>(text);
+    return units ? std::wstring_view(units, text.length()) : std::wstring_view();
+}

@@ -13,14 +13,6 @@
 
 namespace {
 
-std::string Utf8(const _bstr_t& text)
-{
-    const wchar_t* wide = static_cast<const wchar_t*>(text);
-    if (!wide)
-        return {};
-    return std::string(TranscodeU16ToU8({wide, wide + text.length()}).StringView());
-}
-
 std::string HostName()
 {
     wchar_t name[256];
@@ -52,8 +44,8 @@ std::string JsonDocument(const RunRecord& run)
     document["host"] = HostName();
     document["started"] = run.started;
     document["ended"] = run.ended;
-    document["url"] = Utf8(report.request.url);
-    document["document"] = Utf8(report.request.document);
+    document["url"] = Narrow(View(report.request.url));
+    document["document"] = Narrow(View(report.request.document));
     document["flags"] = report.request.flags;
     ordered_json result = {{"status", static_cast<int>(outcome.status)}, {"code", outcome.code}};
     result["name"] = outcome.name ? ordered_json(outcome.name) : ordered_json(nullptr);
@@ -71,6 +63,6 @@ std::string JsonDocument(const RunRecord& run)
     document["summary"] = {
         {"total", report.total}, {"true", report.passed}, {"false", report.failed}, {"error", report.errors}};
     if (report.request.exportPath)
-        document["export"] = {{"path", Utf8(*report.request.exportPath)}, {"written", report.exportWritten}};
+        document["export"] = {{"path", Narrow(View(*report.request.exportPath))}, {"written", report.exportWritten}};
     return document.dump(2);
 }

@@ -21,12 +21,6 @@ namespace R = ComplianceResult;
 constexpr std::uint32_t pollInterval = 1000;  // between progress requests
 constexpr std::uint64_t closeWait = 2000;     // what Close gets at most once the time limit has passed
 
-std::string Utf8(const _bstr_t& text)
-{
-    const wchar_t* wide = static_cast<const wchar_t*>(text);
-    return wide ? std::string(TranscodeU16ToU8({wide, wide + text.length()}).StringView()) : std::string();
-}
-
 // The system's reason for a failed export, as one line: a file error's system message
 // (a full disk says so), otherwise what the failure says of itself.
 std::string ExportFailureReason(const std::exception& e)
@@ -153,7 +147,7 @@ void Driver::Results()
             ExportResponseFile(*request_.exportPath);
             report_.exportWritten = true;
         } catch (const std::exception& e) {
-            report_.outcome = ExportFailed(Utf8(*request_.exportPath), ExportFailureReason(e));
+            report_.outcome = ExportFailed(Narrow(View(*request_.exportPath)), ExportFailureReason(e));
         }
     }
     const std::int32_t count = COMPLIANCE_ResultCount();
@@ -179,12 +173,12 @@ void Driver::Results()
 void Driver::Item(const _bstr_t (&texts)[6])
 {
     ++report_.total;
-    const wchar_t* result = static_cast<const wchar_t*>(texts[1]);
-    const std::wstring_view view = result ? std::wstring_view(result, texts[1].length()) : std::wstring_view();
-    ++(view == L"True" ? report_.passed : view == L"False" ? report_.failed : report_.errors);
+    const std::wstring_view result = View(texts[1]);
+    ++(result == L"True" ? report_.passed : result == L"False" ? report_.failed : report_.errors);
     if (limits_.keepItems)
         report_.items.push_back(
-            {Utf8(texts[0]), Utf8(texts[1]), Utf8(texts[2]), Utf8(texts[3]), Utf8(texts[4]), Utf8(texts[5])});
+            {Narrow(View(texts[0])), Narrow(View(texts[1])), Narrow(View(texts[2])), Narrow(View(texts[3])), Narrow(View(texts[4])),
+             Narrow(View(texts[5]))});
     observer_.Item(texts);
 }
 
