@@ -48,14 +48,22 @@ void AtUnload(std::function<void()> cleanUp)
 
 HRESULT FileName(std::wstring& path)
 {
-    wchar_t buffer[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(instance, buffer, MAX_PATH);
-    if (length == 0)
-        return HRESULT_FROM_WIN32(GetLastError());
-    if (length >= MAX_PATH)
-        return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
-    path.assign(buffer, length);
-    return S_OK;
+    // A path longer than the buffer is cut and reported as a full buffer: grow and ask again.
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        SetLastError(ERROR_SUCCESS);
+        const DWORD length = GetModuleFileNameW(instance, buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD error = GetLastError();
+        if (length == 0)
+            return HRESULT_FROM_WIN32(error == ERROR_SUCCESS ? ERROR_GEN_FAILURE : error);
+        if (length < buffer.size() && error != ERROR_INSUFFICIENT_BUFFER) {
+            path.assign(buffer.data(), length);
+            return S_OK;
+        }
+        if (buffer.size() >= 32768)
+            return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+        buffer.resize(buffer.size() * 2);
+    }
 }
 
 }  // namespace Module

@@ -21,8 +21,7 @@ long LockCount();
 // Runs at unload, after the class factories are gone.
 void AtUnload(std::function<void()> cleanUp);
 
-// The library's own full path; its HRESULT on failure (a full buffer of 260 characters
-// gives ERROR_INSUFFICIENT_BUFFER).
+// The library's own full path, of any length the system allows; its HRESULT on failure.
 HRESULT FileName(std::wstring& path);
 
 }  // namespace Module

@@ -2,6 +2,7 @@
 #include "com/ClassFactory.h"
 #include "com/EntryPoint.h"
 #include "com/Module.h"
+#include "com/OwnTypeLibrary.h"
 #include "com/Registrar.h"
 #include "com/ResourceIds.h"
 #include "com/SessionObject.h"
@@ -75,23 +76,6 @@ HRESULT RunScript(WORD id, bool registering)
     return registrar.Run(script, registering);
 }
 
-// From the library's own file, or from a .tlb beside it.
-HRESULT LoadOwnTypeLibrary(ITypeLib** library, std::wstring& path)
-{
-    HRESULT hr = Module::FileName(path);
-    if (FAILED(hr))
-        return hr;
-    if (SUCCEEDED(hr = LoadTypeLib(path.c_str(), library)))
-        return hr;
-    std::wstring tlb = path;
-    const std::size_t slash = tlb.find_last_of(L"\\/");
-    const std::size_t dot = tlb.find_last_of(L'.');
-    if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash))
-        tlb.erase(dot);
-    tlb += L".tlb";
-    return LoadTypeLib(tlb.c_str(), library);
-}
-
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void* reserved)
@@ -152,7 +136,7 @@ HRESULT RunScriptsAndLoadTypeLibrary(bool registering, UniqueInterface<ITypeLib>
     for (const ObjectMapEntry& entry : objectMap)
         if (const HRESULT hr = RunScript(entry.script, registering); FAILED(hr))
             return hr;
-    return LoadOwnTypeLibrary(library.Put(), path);
+    return LoadOwnTypeLibrary(library.Put(), &path);
 }
 
 }  // namespace

@@ -1,23 +1,19 @@
 #include "com/TypeInfoCache.h"
 
 #include "com/Module.h"
+#include "com/OwnTypeLibrary.h"
 #include "com/TVKVerimarkMod.h"
 
 #include <oleauto.h>
 
 const GUID& ServerTypeLibrary() { return LIBID_TVKVERIMARKMODLib; }
 
-HRESULT TypeInfoCache::Get(LCID locale, ITypeInfo** info)
+HRESULT TypeInfoCache::Get(LCID, ITypeInfo** info)
 {
     std::lock_guard lock(mutex_);
     if (!info_) {
         UniqueInterface<ITypeLib> library;
-        HRESULT hr = LoadRegTypeLib(LIBID_TVKVERIMARKMODLib, 1, 0, locale, library.Put());
-        // Windows falls back to the nearest registered locale; Wine only to the primary
-        // language and neutral, so a caller's default locale (0x400, 0x800) misses the
-        // library's own 0x409. Ask for that one, as Windows would have found it.
-        if (hr == TYPE_E_LIBNOTREGISTERED && locale != 0x409)
-            hr = LoadRegTypeLib(LIBID_TVKVERIMARKMODLib, 1, 0, 0x409, library.Put());
+        HRESULT hr = LoadOwnTypeLibrary(library.Put());
         if (FAILED(hr))
             return hr;
         UniqueInterface<ITypeInfo> loaded;

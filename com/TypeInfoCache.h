@@ -1,6 +1,6 @@
 #pragma once
-// The type information of one dual interface, loaded from the registered type library on
-// first use and kept until the library is unloaded, with a table of its member names for
+// The type information of one dual interface, loaded from the server's own type library
+// on first use and kept until the library is unloaded, with a table of its member names for
 // the exact-match lookup that comes before the type information's own.
 #include "text/ComResource.h"
 

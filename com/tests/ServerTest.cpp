@@ -149,4 +149,49 @@ TEST_F(Server, AggregationHandsOutTheInnerUnknownOnly)
     EXPECT_EQ(outer.inner->Release(), 0u);
 }
 
+// A per-user registration of our library that names another file is never what a caller
+// gets: the type information comes from the server's own file, registered or not.
+TEST_F(Server, TypeInformationComesFromTheServersOwnFileNotFromTheRegistry)
+{
+    const std::wstring planted = L"Software\\Classes\\TypeLib\\{" VERIMARK_LIBID L"}";
+    struct Removed {
+        const std::wstring& key;
+        ~Removed() { RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str()); }
+    } removed{planted};
+    const std::wstring other = L"C:\\windows\\system32\\stdole2.tlb";
+    for (const wchar_t* platform : {L"win32", L"win64", L"arm64"}) {
+        const std::wstring key = planted + L"\\1.0\\0\\" + platform;
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), nullptr, REG_SZ, other.c_str(),
+                                  static_cast<DWORD>((other.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    }
+    const auto factory = Factory(CLSID_Progress);
+    UniqueInterface<IDispatch> dispatch;
+    ASSERT_EQ(factory.Get()->CreateInstance(nullptr, IID_IDispatch, dispatch.PutVoid()), S_OK);
+    UniqueInterface<ITypeInfo> info;
+    ASSERT_EQ(dispatch.Get()->GetTypeInfo(0, 0, info.Put()), S_OK);
+    TYPEATTR* attributes = nullptr;
+    ASSERT_EQ(info.Get()->GetTypeAttr(&attributes), S_OK);
+    EXPECT_TRUE(IsEqualIID(attributes->guid, IID_IProgress));
+    info.Get()->ReleaseTypeAttr(attributes);
+    UniqueInterface<ITypeLib> library;
+    UINT index = 0;
+    ASSERT_EQ(info.Get()->GetContainingTypeLib(library.Put(), &index), S_OK);
+    UniqueBstr name;
+    ASSERT_EQ(library.Get()->GetDocumentation(-1, name.Put(), nullptr, nullptr, nullptr), S_OK);
+    EXPECT_EQ(std::wstring(name.Get(), SysStringLen(name.Get())), L"TVKVERIMARKMODLib");
+    for (LCID locale : {LCID{0}, LCID{0x409}, LCID{0x400}, LCID{0x407}}) {
+        wchar_t member[] = L"GetPercent";
+        LPOLESTR names[] = {member};
+        DISPID id = 0;
+        EXPECT_EQ(dispatch.Get()->GetIDsOfNames(IID_NULL, names, 1, locale, &id), S_OK) << locale;
+        DISPPARAMS none{};
+        VARIANT value;
+        VariantInit(&value);
+        EXPECT_EQ(dispatch.Get()->Invoke(id, IID_NULL, locale, DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr),
+                  S_OK);
+        EXPECT_EQ(value.vt, VT_I4);
+    }
+}
+
 }  // namespace
