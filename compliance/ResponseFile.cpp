@@ -1,5 +1,6 @@
 #include "compliance/ResponseFile.h"
 
+#include "compliance/AnswerOwner.h"
 #include "compliance/ResponseReader.h"
 #include "files/FileHandleOperations.h"
 #include "files/FileName.h"
@@ -26,7 +27,10 @@ ReadResponse ReadResponseFile(const ResponseReading& reading)
     // Shared with readers only: nobody writes the answer while it is read, or after, while
     // it is held.
     FileFacts facts;
-    read.file->Adopt(reading.directory.OpenPlainFile(responseName, GENERIC_READ, FILE_SHARE_READ, &facts), location);
+    UniqueFile opened = reading.directory.OpenPlainFile(responseName, GENERIC_READ, FILE_SHARE_READ, &facts);
+    if (!AnswerFromTrustedOwner(opened.Get()))
+        throw VerimarkResponseUntrusted();
+    read.file->Adopt(std::move(opened), location);
     if (facts.size > reading.sizeLimit)
         throw VerimarkResponseTooLarge{facts.size, reading.sizeLimit};
     if (Older(facts.lastWrite, reading.notBefore))

@@ -13,6 +13,12 @@ class VerimarkResponseStale : public ComplianceFailure {
 public:
     VerimarkResponseStale() : ComplianceFailure("the response is older than the request") {}
 };
+// The answer's owner is not one the agent can be (compliance/AnswerOwner.h): someone else
+// put it there. It is not read.
+class VerimarkResponseUntrusted : public ComplianceFailure {
+public:
+    VerimarkResponseUntrusted() : ComplianceFailure("the response was not written by the agent") {}
+};
 // The answer is larger than any answer may be; it is not read.
 struct VerimarkResponseTooLarge : ComplianceFailure {
     VerimarkResponseTooLarge(std::uint64_t size, std::uint64_t limit)
@@ -58,6 +64,6 @@ struct ReadResponse {
 // Reads and interprets the response file through one handle that follows no link,
 // streaming it through a fixed buffer. Throws the file layer's errors (LinkedFileError for
 // a link, a file with more than one name, or a path that resolves elsewhere),
-// VerimarkResponseTooLarge, VerimarkResponseStale, VerimarkResponseReadFailure for a
+// VerimarkResponseUntrusted, VerimarkResponseTooLarge, VerimarkResponseStale, VerimarkResponseReadFailure for a
 // document not completely written, and what InterpretResponse throws.
 ReadResponse ReadResponseFile(const ResponseReading& reading);

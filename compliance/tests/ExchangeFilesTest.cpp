@@ -1,9 +1,11 @@
 // The request and response files as the core touches them: through handles, never through
 // a link another user left at their names.
+#include "compliance/AnswerOwner.h"
 #include "compliance/Registry.h"
 #include "compliance/RequestFile.h"
 #include "compliance/ResponseFile.h"
 #include "compliance/tests/MachineState.h"
+#include "errors/WindowsError.h"
 #include "files/FileIOError.h"
 #include "files/tests/Links.h"
 #include "text/Numerals.h"
@@ -187,6 +189,62 @@ TEST_F(ExchangeFiles, AnAnswerWrittenBeforeTheRequestIsStale)
     later.QuadPart += 1;  // 100 ns after the answer's last write
     EXPECT_THROW(Read(AnswerSizeLimit, {later.LowPart, later.HighPart}), VerimarkResponseStale);
     EXPECT_EQ(Read(AnswerSizeLimit, written).response.progressState, 1);  // the same moment is not before
+}
+
+// An answer's time is its writer's to set: in an elevated process only an owner no ordinary
+// user can be makes it the agent's. Wine keeps no owners, so the source is a stand-in.
+TEST_F(ExchangeFiles, AnElevatedProcessTakesAnswersFromTheAgentsOwnersOnly)
+{
+    struct Owners final : AnswerOwnerSource {
+        bool checked = true;
+        const wchar_t* owner = nullptr;  // null: it cannot be read
+        bool OwnersChecked() override { return checked; }
+        std::wstring OwnerOf(HANDLE) override
+        {
+            if (!owner)
+                throw Windows::Error(ERROR_ACCESS_DENIED);
+            return owner;
+        }
+    } owners;
+    const ScopedAnswerOwnerSource scoped(owners);
+    Answer(ProgressResponse(1));
+    {
+        // Written, as far as its time says, in 2033.
+        const UniqueFile file(CreateFileW(Wide(responseFile_).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+        const ULARGE_INTEGER future{.QuadPart = 0x01E4'53FE'34C3'C000ull};
+        const FILETIME time{future.LowPart, future.HighPart};
+        ASSERT_TRUE(SetFileTime(file.Get(), nullptr, nullptr, &time));
+    }
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);  // the request's moment
+    const struct {
+        bool checked;
+        const wchar_t* owner;
+        bool taken;
+    } cases[] = {
+        {true, L"S-1-5-21-1004336348-1177238915-682003330-1001", false},  // a user
+        {true, L"S-1-5-32-545", false},                                  // the Users
+        {true, L"S-1-1-0", false},                                       // Everyone
+        {true, L"S-1-5-80", false},                                      // not a service's own
+        {true, nullptr, false},                                          // no owner to be read
+        {true, L"S-1-5-18", true},
+        {true, L"S-1-5-19", true},
+        {true, L"S-1-5-20", true},
+        {true, L"S-1-5-32-544", true},
+        {true, L"S-1-5-80-1184457765-4068085190-3456807688-2200952327-3769537534", true},
+        {false, L"S-1-5-21-1004336348-1177238915-682003330-1001", true},  // not elevated
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.owner ? std::string(c.owner, c.owner + wcslen(c.owner)) : "(unreadable)")
+                                        << " checked " << c.checked);
+        owners.checked = c.checked;
+        owners.owner = c.owner;
+        if (c.taken)
+            EXPECT_EQ(Read(AnswerSizeLimit, now).response.progressState, 1);
+        else
+            EXPECT_THROW(Read(AnswerSizeLimit, now), VerimarkResponseUntrusted);
+    }
 }
 
 }  // namespace
