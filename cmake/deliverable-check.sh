@@ -5,7 +5,8 @@
 # type library, registry scripts and manifest; both binaries' version blocks (the
 # project's version, company, product, copyright) and the tool's manifest (asInvoker,
 # supported Windows versions, long paths); the image hardening (ASLR, high entropy on
-# 64-bit, no executable data, and control-flow guard on ARM64); no path of the building
+# 64-bit, large addresses on 32-bit, no executable data, control-flow guard on ARM64, the
+# stack protector everywhere); no path of the building
 # machine; and on ARM64 that they call the UCRT's own formatting (an earlier Wine needed
 # test copies linked with a formatting shim of their own; no binary of the tree may carry
 # one, test programs included).
@@ -17,7 +18,7 @@ fail() { echo "$arch: $1"; exit 1; }
 
 case $arch in
   x86_64) machine=IMAGE_FILE_MACHINE_AMD64 flags=(DYNAMIC_BASE HIGH_ENTROPY_VA NX_COMPAT) ;;
-  i686) machine=IMAGE_FILE_MACHINE_I386 flags=(DYNAMIC_BASE NX_COMPAT) ;;
+  i686) machine=IMAGE_FILE_MACHINE_I386 flags=(DYNAMIC_BASE NX_COMPAT) large=1 ;;
   aarch64) machine=IMAGE_FILE_MACHINE_ARM64 flags=(DYNAMIC_BASE HIGH_ENTROPY_VA NX_COMPAT GUARD_CF) ;;
   *) fail "unknown architecture" ;;
 esac
@@ -31,6 +32,9 @@ for binary in "$tool" "$server"; do
   for flag in "${flags[@]}"; do
     grep -q "IMAGE_DLL_CHARACTERISTICS_$flag " <<<"$dll" || fail "$binary: no $flag"
   done
+  if [[ ${large:-0} == 1 ]]; then
+    grep -q 'IMAGE_FILE_LARGE_ADDRESS_AWARE ' <<<"$headers" || fail "$binary: not large-address aware"
+  fi
   imports=$($readobj --coff-imports "$binary" | awk '/^  Name:/ {print $2}' | sort -u)
   others=$(grep -Ev "$system_dlls" <<<"$imports" || true)
   [[ -z $others ]] || fail "$binary imports more than system DLLs: $others"
@@ -54,6 +58,7 @@ if [[ $arch == aarch64 ]]; then
     if grep -qa 'verimark-stdio-shim' "$program"; then fail "$program carries the formatting shim"; fi
   done < <(find "$tree" \( -name '*.exe' -o -name '*.dll' \) -print0)
 fi
+protector=$("$(dirname "$0")/stack-protector-check.sh" "$tool" "$server") || fail "$protector"
 grep -q 'Subsystem: IMAGE_SUBSYSTEM_WINDOWS_CUI' <<<"$($readobj --file-headers "$tool")" || fail "$tool: not a console program"
 
 exports=$($readobj --coff-exports "$server" | awk '/Name:/ {print $2}' | sort)
@@ -81,4 +86,4 @@ for text in 'level="asInvoker"' '<ws2:longPathAware>true</ws2:longPathAware>' \
   grep -qF "$text" <<<"$manifest" || fail "$tool: its manifest lacks $text"
 done
 grep -qF 'activeCodePage' <<<"$manifest" && fail "$tool: its manifest changes the ANSI code page"
-echo "$arch deliverables: machine, subsystem, imports, exports, resources, versions, manifest, hardening and paths as they must be"
+echo "$arch deliverables: machine, subsystem, imports, exports, resources, versions, manifest, hardening, stack protector and paths as they must be"
