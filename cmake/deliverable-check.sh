@@ -22,7 +22,7 @@ case $arch in
   aarch64) machine=IMAGE_FILE_MACHINE_ARM64 flags=(DYNAMIC_BASE HIGH_ENTROPY_VA NX_COMPAT GUARD_CF) ;;
   *) fail "unknown architecture" ;;
 esac
-system_dlls='^(KERNEL32|ADVAPI32|OLEAUT32|ole32|USER32|msvcrt|api-ms-win-crt-[a-z]+-l1-1-0)\.dll$'
+system_dlls='^(KERNEL32|ADVAPI32|OLEAUT32|ole32|USER32|ntdll|msvcrt|api-ms-win-crt-[a-z]+-l1-1-0)\.dll$'
 
 for binary in "$tool" "$server"; do
   [[ -f $binary ]] || fail "missing: $binary (build first)"

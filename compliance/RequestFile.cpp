@@ -79,7 +79,7 @@ void Publish(const PinnedDirectory& requests, WindowsPlatform::FileWritingPath& 
     SilentFileRetryLog log;
     RetryFileOperation("ForceMoveFile", temp, &final, log, [&] {
         RelaxWaitingRequest(requests);
-        RenameByHandle(file.Handle(), temp, final, true);
+        requests.Rename(file.Handle(), TempName(), RequestName(), true);
     });
 }
 
@@ -153,8 +153,5 @@ bool WithdrawRequest(const PinnedDirectory& requests, const PublishedRequest& re
 
 std::optional<FILETIME> WaitingRequestWritten(const PinnedDirectory& requests)
 {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(NativePath(requests.Child(RequestName())).Begin(), GetFileExInfoStandard, &data))
-        return std::nullopt;
-    return data.ftLastWriteTime;
+    return requests.LastWritten(RequestName());
 }

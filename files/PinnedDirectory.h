@@ -5,12 +5,15 @@
 // sharing, the directory can be neither renamed nor removed, so no link can take its
 // place until the handle is closed.
 //
-// The files inside are opened by name, without following a reparse point, with the
-// caller's identity protected, and each is checked again through its handle: a plain file
-// with one link, whose final path is the child of this directory it was opened as.
+// The files inside are opened, made and renamed by name relative to the held handle, never
+// by a full path, without following a reparse point, with the caller's identity protected;
+// and each is checked again through its handle: a plain file with one link, whose final
+// path is the child of this directory it was opened as.
 #include "files/FileHandleOperations.h"
 #include "files/FileLocation.h"
 #include "text/UniqueResource.h"
+
+#include <optional>
 
 class PinnedDirectory {
 public:
@@ -24,6 +27,8 @@ public:
 
     // Whether anything is at that name.
     bool Has(U8String name) const;
+    // When what is at that name was last written; nothing when nothing can be opened there.
+    std::optional<FILETIME> LastWritten(U8String name) const;
     // A new file, for `access` (DELETE is always added, so that it can be renamed or
     // deleted through its handle), shared with readers. FileFoundError when the name is
     // taken, by anything.
@@ -34,6 +39,10 @@ public:
     // Removes a plain file with one link, read-only or not, through its own handle; a
     // missing name is fine. LinkedFileError, leaving it alone, for anything else.
     void RemovePlainFile(U8String name) const;
+    // Gives the open file (with DELETE access, inside this directory) the name `to` here,
+    // replacing what has that name when `replace` is set. FileMoveError, naming `from` and
+    // `to`, on failure.
+    void Rename(HANDLE file, U8String from, U8String to, bool replace) const;
 
 private:
     FileFacts CheckPlainFile(HANDLE file, const FileLocation& location) const;

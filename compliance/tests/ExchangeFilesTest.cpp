@@ -104,6 +104,31 @@ TEST_F(ExchangeFiles, LinksAtTheRequestNamesNeverReachTheirTarget)
     }
 }
 
+// Files are made, opened and renamed relative to the held directory, never by its path: a
+// directory put at that path after the checks (here by moving a parent away, which Wine
+// allows while the directory is held) gets nothing, and the checks refuse the held one now
+// that it is elsewhere.
+TEST_F(ExchangeFiles, ADirectoryPutInTheHeldOnesPlaceGetsNothing)
+{
+    const FileLocation parent = scratch_ / "exchange", moved = scratch_ / "moved";
+    const FileLocation held = FileLocation::Child(parent, "requests");
+    ASSERT_TRUE(CreateDirectoryW(Wide(parent).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Wide(held).c_str(), nullptr));
+    const PinnedDirectory requests(held);
+    if (!MoveFileW(Wide(parent).c_str(), Wide(moved).c_str()))
+        GTEST_SKIP() << "the system keeps a held directory's parents in place (" << GetLastError() << ")";
+    ASSERT_TRUE(CreateDirectoryW(Wide(parent).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Wide(held).c_str(), nullptr));
+    EXPECT_THROW(WriteRequestFile(requests, Request(ComplianceRequestType::Close)), VerimarkRequestIOWriteFailure);
+    EXPECT_FALSE(IsRequestPending(requests));
+    EXPECT_TRUE(NamesIn(held).empty());
+    // No request in the held one either. (The temporary, refused by the checks, is removed
+    // through its handle; Wine removes a file at its close by the path it was made with, now
+    // the other directory's, so there it stays.)
+    const std::set<std::wstring> left = NamesIn(FileLocation::Child(moved, "requests"));
+    EXPECT_TRUE(left.empty() || left == std::set<std::wstring>{L"requestTemp.xml"});
+}
+
 TEST_F(ExchangeFiles, LargeResponseStreamsThroughTheReader)
 {
     std::string body;
