@@ -32,35 +32,26 @@ void ForceCopyFile(const FileLocation& source, const FileLocation& destination, 
     RetryFileOperation("ForceCopyFile", source, &destination, log, [&] { CopyLocation(source, destination); });
 }
 
-void WriteFileIntoPlace(const FileLocation& destination, const std::function<void(DataReceiver&)>& produce,
+void WriteFileIntoPlace(const PinnedDirectory& folder, U8String name, const std::function<void(DataReceiver&)>& produce,
                         FileRetryLog& log)
 {
-    if (destination.Empty())
+    if (name.Empty())
         throw EmptyFileLocationError();
     // Beside the destination, so that the final rename stays on its volume; the process id
     // keeps two writers to one destination apart.
-    std::string name(destination.Text().View());
-    name += ".";
-    name += FormatDecimal32(GetCurrentProcessId(), 1).View();
-    name += ".verimark-tmp";
-    const FileLocation temporary{U8String(std::string_view(name))};
-    // The path outlives the call: the last error is read before anything is freed.
-    const CopiedU16String path = NativePath(temporary);
-    UniqueFile created(CreateFileW(path.Begin(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
-                                   nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | NoImpersonation, nullptr));
-    if (!created) {
-        const DWORD code = GetLastError();
-        ThrowHandleError(temporary, code);
-        throw FileIOError(temporary, code);
-    }
+    std::string temporaryName(name.View());
+    temporaryName += ".";
+    temporaryName += FormatDecimal32(GetCurrentProcessId(), 1).View();
+    temporaryName += ".verimark-tmp";
+    const U8String temporaryText{std::string_view(temporaryName)};
+    const FileLocation temporary = folder.Child(temporaryText), destination = folder.Child(name);
     WindowsPlatform::FileWritingPath file;
-    file.Adopt(std::move(created), temporary);
+    file.Adopt(folder.CreateNew(temporaryText, GENERIC_READ | GENERIC_WRITE), temporary);
     try {
         FileDataSink sink(file, 0);
         produce(sink);
         RetryFileOperation("ForceMoveFile", temporary, &destination, log,
-                           [&] { RenameByHandle(file.Handle(), temporary, destination, true); });
+                           [&] { folder.Rename(file.Handle(), temporaryText, name, true); });
     } catch (...) {
         try {
             DeleteByHandle(file.Handle(), temporary);

@@ -3,6 +3,7 @@
 // only its build links this.
 #include "files/FileLocation.h"
 #include "files/FileRetryLog.h"
+#include "files/PinnedDirectory.h"
 #include "text/DataWriter.h"
 
 #include <functional>
@@ -11,10 +12,11 @@
 void CopyLocation(const FileLocation& source, const FileLocation& destination);
 void ForceCopyFile(const FileLocation& source, const FileLocation& destination, FileRetryLog& log);
 
-// Writes a new file beside `destination`, with what `produce` sends into the receiver it is
-// given, and then gives it the destination's name through its own handle: the destination
-// is replaced by a complete file or not at all, and a failure leaves nothing of its own
-// behind. The new file is made new (never through a link someone left at its name), and
-// the final rename replaces whatever has the destination's name as a name.
-void WriteFileIntoPlace(const FileLocation& destination, const std::function<void(DataReceiver&)>& produce,
+// Writes a new file beside `name` in the held folder, with what `produce` sends into the
+// receiver it is given, and then gives it that name through its own handle: what has the
+// name is replaced by a complete file or not at all, and a failure leaves nothing of its
+// own behind. Both the new file and the rename are relative to the folder's handle, so
+// nothing can redirect them elsewhere; the new file is made new (never through a link
+// someone left at its name), and the rename replaces whatever has the name as a name.
+void WriteFileIntoPlace(const PinnedDirectory& folder, U8String name, const std::function<void(DataReceiver&)>& produce,
                         FileRetryLog& log);

@@ -3,6 +3,9 @@
 #include "compliance/ComplianceSession.h"
 #include "errors/ExceptionPL.h"
 #include "files/FileCopy.h"
+#include "files/DirectorySecurity.h"
+#include "files/FileHandleOperations.h"
+#include "files/FileIOError.h"
 #include "files/FileIdentity.h"
 #include "text/Transcoding.h"
 #include "text/UniqueResource.h"
@@ -46,11 +49,12 @@ bool ProcessGone(DWORD id)
 
 }  // namespace
 
-unsigned RemoveAbandonedTemporaries(const std::wstring& folder)
+unsigned RemoveAbandonedTemporaries(const PinnedDirectory& folder)
 {
     unsigned removed = 0;
     WIN32_FIND_DATAW data;
-    const UniqueFind find(FindFirstFileW((folder + L"\\*.verimark-tmp").c_str(), &data));
+    const std::wstring pattern = std::wstring(NativePath(folder.Location()).StringView()) + L"\\*.verimark-tmp";
+    const UniqueFind find(FindFirstFileW(pattern.c_str(), &data));
     if (!find)
         return 0;
     do {
@@ -58,11 +62,95 @@ unsigned RemoveAbandonedTemporaries(const std::wstring& folder)
         if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
             continue;
         const std::optional<DWORD> owner = TemporaryOwner(data.cFileName);
-        if (owner && ProcessGone(*owner) && DeleteFileW((folder + L"\\" + data.cFileName).c_str()))
+        if (!owner || !ProcessGone(*owner))
+            continue;
+        try {
+            // Through the held folder, and only if it is still a plain file with one name.
+            folder.RemovePlainFile(TranscodeU16ToU8(U16String(std::wstring_view(data.cFileName))));
             ++removed;
+        } catch (const FileIOError&) {
+        }
     } while (FindNextFileW(find.Get(), &data));
     return removed;
 }
+
+namespace {
+
+// The folder the export goes into, held open, and the file's name in it. An elevated
+// process follows no link on the way: a user who may write in a folder of the path could
+// otherwise send it, and the replacement of a file, anywhere. Any other process may be sent
+// only where its user may write anyway; a link is followed once, and the folder it leads
+// to is then held.
+struct ExportPlace {
+    std::optional<PinnedDirectory> folder;
+    CopiedU8String name;
+};
+
+std::wstring FullPath(const std::wstring& path)
+{
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (n == 0) {
+            const DWORD code = GetLastError();
+            throw FileIOError(FileLocation(TranscodeU16ToU8(U16String(std::wstring_view(path)))), code != ERROR_SUCCESS ? code : ERROR_INVALID_NAME);
+        }
+        if (n < full.size()) {
+            full.resize(n);
+            return full;
+        }
+        full.resize(n);
+    }
+}
+
+// The folder a link leads to, as the system resolves it.
+FileLocation Resolved(const FileLocation& folder)
+{
+    const CopiedU16String path = NativePath(folder);
+    const UniqueFile opened(CreateFileW(path.Begin(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!opened) {
+        const DWORD code = GetLastError();
+        throw FileIOError(folder, code);
+    }
+    const std::wstring final = FinalPathOf(opened.Get(), folder);
+    return FileLocation(TranscodeU16ToU8(U16String(std::wstring_view(final))));
+}
+
+bool Elevated()
+{
+    try {
+        return ProcessIsElevated();
+    } catch (...) {
+        return true;  // the stricter rules when it cannot be told
+    }
+}
+
+ExportPlace PlaceOf(const std::wstring& path)
+{
+    const std::wstring full = FullPath(path);
+    const std::size_t separator = full.find_last_of(L"\\/");
+    if (separator == std::wstring::npos || separator + 1 == full.size())
+        throw ExceptionPL(U8String("it names a folder, not a file"));
+    std::wstring folderPath = full.substr(0, separator);
+    if (folderPath.size() == 2 && folderPath[1] == L':')
+        folderPath += L'\\';  // a drive's root
+    ExportPlace place{std::nullopt, TranscodeU16ToU8(U16String(std::wstring_view(full).substr(separator + 1)))};
+    const FileLocation folder(TranscodeU16ToU8(U16String(std::wstring_view(folderPath))));
+    if (!Elevated()) {
+        place.folder.emplace(Resolved(folder));
+        return place;
+    }
+    try {
+        place.folder.emplace(folder);
+    } catch (const LinkedFileError&) {
+        throw ExceptionPL(U8String("its folder is a link or a mount point, or is reached through one, "
+                                   "and an elevated process follows none"));
+    }
+    return place;
+}
+
+}  // namespace
 
 void ExportResponseFile(const _bstr_t& outputPath)
 {
@@ -76,9 +164,8 @@ void ExportResponseFile(const _bstr_t& outputPath)
         throw ExceptionPL(U8String("it is a directory"));
     if (const std::optional<FileLocation> answer = session.ResponseLocation(); answer && SameFile(target, *answer))
         throw ExceptionPL(U8String("it is the agent's response document itself"));
-    const std::wstring path(wide ? wide : L"", outputPath.length());
-    if (const std::size_t separator = path.find_last_of(L"\\/"); separator != std::wstring::npos)
-        RemoveAbandonedTemporaries(path.substr(0, separator));
+    const ExportPlace place = PlaceOf(std::wstring(wide ? wide : L"", outputPath.length()));
+    RemoveAbandonedTemporaries(*place.folder);
     SilentFileRetryLog log;
-    WriteFileIntoPlace(target, [&](DataReceiver& sink) { session.CopyResponse(sink); }, log);
+    WriteFileIntoPlace(*place.folder, place.name, [&](DataReceiver& sink) { session.CopyResponse(sink); }, log);
 }

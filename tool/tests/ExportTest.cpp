@@ -4,7 +4,9 @@
 #include "compliance/ComplianceApi.h"
 #include "compliance/tests/MachineState.h"
 #include "errors/ExceptionPL.h"
+#include "files/DirectorySecurity.h"
 #include "files/FileIOError.h"
+#include "files/tests/Links.h"
 #include "text/Transcoding.h"
 #include "tool/ResponseExport.h"
 
@@ -128,6 +130,60 @@ TEST_F(Export, TemporariesOfExportsThatDiedGoWithTheNext)
     std::set<std::wstring> expected = stay;
     expected.insert({L"export.xml", L"requests", L"responses"});
     EXPECT_EQ(NamesIn(scratch_.Root()), expected);
+}
+
+// An elevated export follows no link on its way: not the folder itself, not one above it,
+// not one whose target is gone. What the links lead to keeps its file of that name, and
+// nothing is written anywhere; a plain folder still takes the export.
+TEST_F(Export, AnElevatedExportFollowsNoLinkOnItsWay)
+{
+    if (!ProcessIsElevated())
+        GTEST_SKIP() << "the process is not elevated";
+    Ready(answer_);
+    const FileLocation victim = scratch_ / "victim", inside = FileLocation::Child(victim, "sub");
+    ASSERT_TRUE(CreateDirectoryW(Wide(victim).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Wide(inside).c_str(), nullptr));
+    for (const FileLocation& folder : {victim, inside})
+        WriteRaw(FileLocation::Child(folder, "x.xml"), "the victim's file");
+    const FileLocation gone = scratch_ / "gone";
+    ASSERT_TRUE(CreateDirectoryW(Wide(gone).c_str(), nullptr));
+    MakeSymbolicLink(scratch_ / "dl", victim);
+    MakeSymbolicLink(scratch_ / "dangling", gone);
+    ASSERT_TRUE(RemoveDirectoryW(Wide(gone).c_str()));
+    const char* const linked = "its folder is a link or a mount point, or is reached through one, "
+                               "and an elevated process follows none";
+    const struct {
+        const char* what;
+        std::wstring path;
+        const char* reason;  // null: any reason, as long as it is one
+    } cases[] = {
+        {"the folder is a link", Wide(scratch_ / "dl") + L"\\x.xml", linked},
+        {"a link above the folder", Wide(scratch_ / "dl") + L"\\sub\\x.xml", linked},
+        {"a link whose target is gone", Wide(scratch_ / "dangling") + L"\\x.xml", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        try {
+            ExportTo(c.path);
+            ADD_FAILURE() << "exported";
+        } catch (const std::exception& e) {
+            if (c.reason)
+                EXPECT_STREQ(e.what(), c.reason);
+            else
+                EXPECT_NE(std::string(e.what()), "");
+        }
+        EXPECT_EQ(NamesIn(victim), (std::set<std::wstring>{L"sub", L"x.xml"}));
+        EXPECT_EQ(NamesIn(inside), std::set<std::wstring>{L"x.xml"});
+        for (const FileLocation& folder : {victim, inside})
+            EXPECT_EQ(ReadWholeFile(FileLocation::Child(folder, "x.xml")), "the victim's file");
+    }
+    RemoveSymbolicLink(scratch_ / "dl");
+    RemoveSymbolicLink(scratch_ / "dangling");
+    const FileLocation plain = scratch_ / "plain";
+    ASSERT_TRUE(CreateDirectoryW(Wide(plain).c_str(), nullptr));
+    ExportTo(Wide(plain) + L"\\x.xml");
+    EXPECT_EQ(ReadWholeFile(FileLocation::Child(plain, "x.xml")), answer_);
+    EXPECT_EQ(NamesIn(plain), std::set<std::wstring>{L"x.xml"});
 }
 
 }  // namespace
