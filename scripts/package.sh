@@ -121,6 +121,11 @@ build() {
 }
 
 query() { at_source_time msibuild "$1" -q "$2"; }
+# The condition under which a folder property is not a plain path inside the given folder.
+not_inside() {
+  local folder=$1 programs=$2
+  printf '%s' "NOT ($folder ~<< $programs) OR $folder >< \"\\..\\\" OR $folder >< \"\\.\\\" OR $folder >< \"/\" OR $folder >< \"\\\\\""
+}
 # What wixl cannot write: keys without values, the PATH entry, the refusals, the platform.
 finish() {
   local msi=$1 platform=$2 sql folder=INSTALLFOLDER programs=ProgramFiles64Folder generated=generated-64
@@ -137,11 +142,22 @@ finish() {
   # The tool's folder goes on the system PATH, so it must be one only administrators can
   # change: an install folder outside Program Files is refused (a type-19 action, after
   # the folders are resolved).
-  local refused="INSTALLFOLDER must be inside the Program Files folder (where only administrators may write), since that folder is put on the system PATH."
-  local outside="NOT Installed AND NOT (INSTALLFOLDER ~<< $programs)"
-  [[ $platform != x86 ]] && outside="NOT Installed AND (NOT (INSTALLFOLDER ~<< ProgramFiles64Folder) OR NOT (INSTALLFOLDER32 ~<< ProgramFilesFolder))"
+  # The test is on the text: a folder is taken only in its plain form (no "." or ".."
+  # step, no "/", no doubled separator), so that its start names where it really is.
+  local refused="INSTALLFOLDER must be inside the Program Files folder (where only administrators may write), in its plain form (no . or .. steps, no / and no doubled separator), since that folder is put on the system PATH."
+  local outside="NOT Installed AND ($(not_inside INSTALLFOLDER "$programs"))"
+  [[ $platform != x86 ]] &&
+    outside="NOT Installed AND ($(not_inside INSTALLFOLDER ProgramFiles64Folder) OR $(not_inside INSTALLFOLDER32 ProgramFilesFolder))"
   query "$msi" "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('RefuseInstallFolderOutsideProgramFiles', 19, '', '$refused')"
   query "$msi" "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Condition\`, \`Sequence\`) VALUES ('RefuseInstallFolderOutsideProgramFiles', '$outside', 1001)"
+  # The install folders get permissions of their own, inherited from nothing: full control
+  # for SYSTEM and the Administrators, read and execute for the Users (0x1200a9).
+  local sddl="D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)" locked=INSTALLFOLDER
+  [[ $platform != x86 ]] && locked="INSTALLFOLDER INSTALLFOLDER32"
+  query "$msi" "CREATE TABLE \`MsiLockPermissionsEx\` (\`MsiLockPermissionsEx\` CHAR(72) NOT NULL, \`LockObject\` CHAR(72) NOT NULL, \`Table\` CHAR(32) NOT NULL, \`SDDL\` LONGCHAR NOT NULL, \`Condition\` CHAR(255) PRIMARY KEY \`MsiLockPermissionsEx\`)"
+  for folder in $locked; do
+    query "$msi" "INSERT INTO \`MsiLockPermissionsEx\` (\`MsiLockPermissionsEx\`, \`LockObject\`, \`Table\`, \`SDDL\`) VALUES ('Lock$folder', '$folder', 'CreateFolder', '$sddl')"
+  done
   if [[ $platform == x86 ]]; then
     # For 32-bit Windows only: on 64-bit Windows it would put its 32-bit server where the
     # x64 (or ARM64) package keeps its own.

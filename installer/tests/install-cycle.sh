@@ -134,6 +134,27 @@ session_checks() {
   stop_agent
 }
 
+# The rows that keep the install folders safe: their permissions locked (nothing inherited;
+# full control for SYSTEM and the Administrators, read and execute for the Users), and the
+# refusal of a folder outside Program Files or not in its plain form (what the rule decides
+# for each kind of folder is installer/tests/folder-rule.js's test).
+folder_rows_check() {
+  local package=$1 folders=$2 rows sequence f part
+  rows=$(msiinfo export "$package" MsiLockPermissionsEx | tr -d '\r')
+  for f in $folders; do
+    grep -qP "^Lock$f\t$f\tCreateFolder\tD:P\(A;OICI;FA;;;SY\)\(A;OICI;FA;;;BA\)\(A;OICI;0x1200a9;;;BU\)\t?$" <<<"$rows" ||
+      fail "the permissions of $f are not locked: $rows"
+    grep -qP "^$f\t" <(msiinfo export "$package" CreateFolder | tr -d '\r') || fail "$f has no CreateFolder row to lock"
+  done
+  sequence=$(msiinfo export "$package" InstallExecuteSequence | tr -d '\r' | grep '^RefuseInstallFolderOutsideProgramFiles')
+  for f in $folders; do
+    for part in "NOT ($f ~<< " "$f >< \"\\..\\\"" "$f >< \"\\.\\\"" "$f >< \"/\"" "$f >< \"\\\\\""; do
+      grep -qF "$part" <<<"$sequence" || fail "the refusal does not test $part: $sequence"
+    done
+  done
+  step "the rows: $folders locked (Administrators, SYSTEM, Users read and execute, nothing inherited), plain folders inside Program Files only"
+}
+
 package=$packages/Verimark-$version-x64.msi
 case $case in
 x64|x86)
@@ -154,7 +175,9 @@ x64|x86)
   residue >"$work/before.txt"
   path_value >"$work/path-before.txt"
 
+  if [[ $case == x86 ]]; then folder_rows_check "$package" INSTALLFOLDER; fi
   if [[ $case == x64 ]]; then
+    folder_rows_check "$package" "INSTALLFOLDER INSTALLFOLDER32"
     step "an install folder outside Program Files is refused"
     if msiexec64 /i "$(windows "$package")" /qn /l*v "$(windows "$work")\\outside.log" 'INSTALLFOLDER=C:\Verimark\'; then
       fail "installed outside Program Files"
@@ -214,6 +237,7 @@ arm64)
   directories=$(msiinfo export "$package" Directory | tr -d '\r')
   grep -qP '^Quorlan64\tProgramFiles64Folder\t' <<<"$directories" || fail "the ARM64 files are not under ProgramFiles64Folder"
   grep -qP '^Quorlan32\tProgramFilesFolder\t' <<<"$directories" || fail "the 32-bit server is not under ProgramFilesFolder"
+  folder_rows_check "$package" "INSTALLFOLDER INSTALLFOLDER32"
 
   wine_run cmd /c exit 0 >/dev/null
   residue >"$work/before.txt"
