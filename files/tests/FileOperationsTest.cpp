@@ -2,9 +2,12 @@
 #include "files/FileIOError.h"
 #include "files/FileOperations.h"
 #include "files/FileReadingPath.h"
+#include "files/PinnedDirectory.h"
 #include "files/tests/ScratchDirectory.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -199,6 +202,50 @@ TEST(CopyLocation, ReplacesTheDestinationAndReportsAMissingSource)
     } catch (const FileCopyError& e) {
         EXPECT_EQ(e.Code(), 3u);
     }
+}
+
+// Each failure carries the system's own code for it, not one left by an earlier call: a
+// code that does not fit is planted before every step.
+TEST(HeldDirectory, FailuresCarryTheSystemsOwnCode)
+{
+    ScratchDirectory scratch;
+    const PinnedDirectory held(scratch.Root());
+    const FileLocation inside = scratch / "x.txt";
+    WriteWholeFile(inside, "x");
+    const struct {
+        const char* what;
+        std::function<void()> step;
+        DWORD code;
+    } cases[] = {
+        {"a folder whose parent is missing", [&] { PinnedDirectory(scratch / "missing\\deeper"); }, ERROR_PATH_NOT_FOUND},
+        {"a missing folder", [&] { PinnedDirectory(scratch / "missing"); }, ERROR_FILE_NOT_FOUND},
+        {"a missing file", [&] { held.OpenPlainFile(U8String("absent.txt"), GENERIC_READ, FILE_SHARE_READ); },
+         ERROR_FILE_NOT_FOUND},
+        {"a file in a missing folder", [&] { held.CreateNew(U8String("missing\\new.txt"), GENERIC_WRITE); },
+         ERROR_PATH_NOT_FOUND},
+        {"a rename into a missing folder",
+         [&] {
+             const UniqueFile file = held.OpenPlainFile(U8String("x.txt"), DELETE, FILE_SHARE_READ);
+             held.Rename(file.Get(), U8String("x.txt"), U8String("missing\\y.txt"), false);
+         },
+         ERROR_PATH_NOT_FOUND},
+        {"a rename onto a file that stays", [&] {
+             const UniqueFile file = held.CreateNew(U8String("y.txt"), GENERIC_WRITE);
+             held.Rename(file.Get(), U8String("y.txt"), U8String("x.txt"), false);
+         },
+         ERROR_ALREADY_EXISTS},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetLastError(ERROR_INVALID_FUNCTION);
+        try {
+            c.step();
+            ADD_FAILURE() << "no failure";
+        } catch (const FileIOError& e) {
+            EXPECT_EQ(e.Code(), c.code);
+        }
+    }
+    EXPECT_EQ(ReadWholeFile(inside), "x");
 }
 
 }  // namespace
