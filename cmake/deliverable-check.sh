@@ -67,9 +67,11 @@ exports=$($readobj --coff-exports "$server" | awk '/Name:/ {print $2}' | sort)
 resources=$($readobj --coff-resources "$server")
 grep -q 'Type: TYPELIB' <<<"$resources" || fail "no type library resource"
 grep -q 'Type: MANIFEST' <<<"$resources" || fail "no manifest"
-registry=$(sed -n '/Type: REGISTRY/,/Type: /p' <<<"$resources" | grep -Eo 'Name: \(ID 10[234]\)' | sort -u | wc -l)
-[[ $registry -eq 3 ]] || fail "not the three registry scripts (102 to 104)"
-grep -qa 'TVKVerimarkMod.Session.1' "$server" || fail "the registry scripts lack the Session class"
+registry=$(sed -n '/Type: REGISTRY/,/Type: /p' <<<"$resources" | grep -Eo 'Name: \(ID 10[2345]\)' | sort -u | wc -l)
+[[ $registry -eq 4 ]] || fail "not the four registry scripts (102 to 105)"
+for class in Session Evaluation; do
+  grep -qa "TVKVerimarkMod.$class.1" "$server" || fail "the registry scripts lack the $class class"
+done
 version=$(sed -n 's/^project(Verimark VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../CMakeLists.txt")
 for binary in "$tool" "$server"; do
   grep -q 'Type: VERSIONINFO' <<<"$($readobj --coff-resources "$binary")" || fail "$binary: no version block"

@@ -1,6 +1,7 @@
 // The library's entry points: the object map, class objects, unloading and self-registration.
 #include "com/ClassFactory.h"
 #include "com/EntryPoint.h"
+#include "com/EvaluationObject.h"
 #include "com/Module.h"
 #include "com/OwnTypeLibrary.h"
 #include "com/Registrar.h"
@@ -27,6 +28,7 @@ ObjectMapEntry objectMap[] = {
     {CLSID_Progress, VERIMARK_REGISTRY_PROGRESS, &CProgress::Create<CProgress>, nullptr},
     {CLSID_Response, VERIMARK_REGISTRY_RESPONSE, &CResponse::Create<CResponse>, nullptr},
     {CLSID_Session, VERIMARK_REGISTRY_SESSION, &CSession::Create<CSession>, nullptr},
+    {CLSID_Evaluation, VERIMARK_REGISTRY_EVALUATION, &CEvaluation::Create<CEvaluation>, nullptr},
 };
 
 std::mutex factoryMutex;

@@ -23,7 +23,7 @@ function(row key name value)
   set(rows "${rows}  <RegistryValue ${attributes} Type=\"string\" Value=\"${value}\"/>\n" PARENT_SCOPE)
 endfunction()
 
-foreach(class Progress Response Session)
+foreach(class ${VERIMARK_CLASSES})
   string(TOUPPER ${class} upper)
   set(clsid "{${VERIMARK_CLSID_${upper}}}")
   set(progid "TVKVerimarkMod.${class}")
@@ -47,7 +47,7 @@ endforeach()
 
 # What the type library's registration writes: each dual interface for the automation
 # marshaler, and the library itself.
-foreach(interface IProgress IResponse ISession)
+foreach(interface ${VERIMARK_DUAL_INTERFACES})
   string(TOUPPER ${interface} upper)
   set(iid "{${VERIMARK_IID_${upper}}}")
   row("Interface/${iid}" "" "${interface}")

@@ -32,7 +32,7 @@ inline constexpr std::array<ExitStatusMeaning, 14> exitStatusTable{{
     {ExitStatus::NotInstalled, "the agent is not installed or not configured (-1, -4, -23, -25)"},
     {ExitStatus::AgentTooOld, "the agent is too old (-9)"},
     {ExitStatus::AgentNotRunning, "the agent is not running (-2), or it stopped during the evaluation"},
-    {ExitStatus::Busy, "busy: another session holds the lock (-6 at Open)"},
+    {ExitStatus::Busy, "busy: another session holds the lock (-6 at Open), or this process has one open (-15)"},
     {ExitStatus::NoResponse,
      "the agent did not respond: request not taken, no answer, an earlier request still waiting, or an answer "
      "with a progress state that means nothing (-3, -7, -5)"},

@@ -7,6 +7,8 @@
 #include "files/FileHandleOperations.h"
 #include "files/FileIOError.h"
 #include "files/FileIdentity.h"
+#include "text/CodePageConversion.h"
+#include "errors/WindowsError.h"
 #include "text/Transcoding.h"
 #include "text/UniqueResource.h"
 
@@ -152,20 +154,33 @@ ExportPlace PlaceOf(const std::wstring& path)
 
 }  // namespace
 
-void ExportResponseFile(const _bstr_t& outputPath)
+void ExportAnswer(const _bstr_t& outputPath, const std::optional<FileLocation>& answer,
+                  const std::function<void(DataReceiver&)>& produce)
 {
     const wchar_t* wide = static_cast<const wchar_t*>(outputPath);
     const FileLocation target(TranscodeU16ToU8({wide, wide ? wide + outputPath.length() : wide}));
-    const ComplianceSession& session = ComplianceSession::Process();
     // Whatever is at the output path stays until a complete copy replaces it; a directory
     // is never replaced, and the agent's own answer (by whatever name) never touched.
     const std::uint32_t attributes = target.Attributes();
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         throw ExceptionPL(U8String("it is a directory"));
-    if (const std::optional<FileLocation> answer = session.ResponseLocation(); answer && SameFile(target, *answer))
+    if (answer && SameFile(target, *answer))
         throw ExceptionPL(U8String("it is the agent's response document itself"));
     const ExportPlace place = PlaceOf(std::wstring(wide ? wide : L"", outputPath.length()));
     RemoveAbandonedTemporaries(*place.folder);
     SilentFileRetryLog log;
-    WriteFileIntoPlace(*place.folder, place.name, [&](DataReceiver& sink) { session.CopyResponse(sink); }, log);
+    WriteFileIntoPlace(*place.folder, place.name, produce, log);
+}
+
+void ExportResponseFile(const _bstr_t& outputPath)
+{
+    const ComplianceSession& session = ComplianceSession::Process();
+    ExportAnswer(outputPath, session.ResponseLocation(), [&](DataReceiver& sink) { session.CopyResponse(sink); });
+}
+
+std::string ExportFailureReason(const std::exception& e)
+{
+    if (const auto* file = dynamic_cast<const FileIOError*>(&e); file && file->Code() != 0)
+        return std::string(SystemMessageText(file->Code()).StringView());
+    return std::string(ConvertACPToUTF8(U8String(std::string_view(e.what()))).StringView());
 }

@@ -21,15 +21,6 @@ namespace R = ComplianceResult;
 constexpr std::uint32_t pollInterval = 1000;  // between progress requests
 constexpr std::uint64_t closeWait = 2000;     // what Close gets at most once the time limit has passed
 
-// The system's reason for a failed export, as one line: a file error's system message
-// (a full disk says so), otherwise what the failure says of itself.
-std::string ExportFailureReason(const std::exception& e)
-{
-    if (const auto* file = dynamic_cast<const FileIOError*>(&e); file && file->Code() != 0)
-        return std::string(SystemMessageText(file->Code()).StringView());
-    return std::string(ConvertACPToUTF8(U8String(std::string_view(e.what()))).StringView());
-}
-
 // An exchange that ended without an answer (-3, -7): the agent may have died meanwhile.
 bool NoAnswer(std::int32_t code)
 {
@@ -142,6 +133,7 @@ RunReport Driver::Run()
 void Driver::Results()
 {
     report_.outcome = Completed(true);
+    observer_.ResultsReady();
     if (request_.exportPath) {
         try {
             ExportResponseFile(*request_.exportPath);

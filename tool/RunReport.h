@@ -28,6 +28,9 @@ class RunObserver {
 public:
     virtual void OpenFailed(std::int32_t /*code*/) {}
     virtual void Progress(std::int32_t /*percent*/) {}
+    // The evaluation completed: its answer is held (ComplianceSession::CopyResponse) until
+    // the run closes the session.
+    virtual void ResultsReady() {}
     virtual void Count(std::int32_t /*count*/) {}
     virtual void Item(const _bstr_t (&/*texts*/)[6]) {}
     virtual void ProgressError(std::int32_t /*error*/) {}

@@ -41,12 +41,12 @@ protected:
     CanUnloadNow canUnloadNow_ = nullptr;
 };
 
-TEST_F(Server, ClassObjectsForTheThreeClassesOnly)
+TEST_F(Server, ClassObjectsForItsFourClassesOnly)
 {
     void* object = reinterpret_cast<void*>(1);
     EXPECT_EQ(getClassObject_(IID_ISession, IID_IClassFactory, &object), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(object, nullptr);
-    for (const CLSID* clsid : {&CLSID_Session, &CLSID_Progress, &CLSID_Response}) {
+    for (const CLSID* clsid : {&CLSID_Session, &CLSID_Progress, &CLSID_Response, &CLSID_Evaluation}) {
         {
             const auto first = Factory(*clsid), second = Factory(*clsid);
             ASSERT_TRUE(first);
