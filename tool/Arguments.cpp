@@ -54,6 +54,8 @@ Arguments ReadArguments(const std::vector<std::wstring>& argv)
             read.options.json = read.options.exitCodes = true;
         } else if (a == L"--exit-codes") {
             read.options.exitCodes = true;
+        } else if (a == L"--quiet") {
+            read.options.quiet = true;
         } else if (a == L"--timeout") {
             const std::optional<std::uint32_t> seconds = i + 1 < argv.size() ? Seconds(argv[i + 1]) : std::nullopt;
             if (!seconds) {

@@ -10,6 +10,7 @@
 struct ToolOptions {
     bool json = false;
     bool exitCodes = false;
+    bool quiet = false;  // no progress lines; standard error only for a run that did not complete
     std::optional<std::uint32_t> timeoutSeconds;
     bool any = false;  // an option was given: the arguments are read strictly
 };

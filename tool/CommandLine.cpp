@@ -55,6 +55,8 @@ void PrintHelp()
     std::printf("    --json              at the end, one JSON document in UTF-8 on standard output; progress\n");
     std::printf("                        lines go to standard error; implies --exit-codes\n");
     std::printf("    --exit-codes        end with the exit statuses below\n");
+    std::printf("    --quiet             no progress lines; standard error only when the evaluation did not\n");
+    std::printf("                        complete (its one line of explanation)\n");
     std::printf("    --timeout <seconds> bound the whole run: at the limit, close the session (2 s at most)\n");
     std::printf("                        and end with 10\n");
     std::printf("  with an option, the flags must be a decimal number from 0 to 15, and an unknown\n");
@@ -138,6 +140,7 @@ int RunCommandLine(const std::vector<std::wstring>& argv)
     record.started = UtcNow();
     RunSettings settings;
     settings.json = options.json;
+    settings.quiet = options.quiet;
     settings.limits.timeoutSeconds = options.timeoutSeconds;
     settings.limits.started = started;
     int formStatus = ShowUsage;
@@ -151,8 +154,11 @@ int RunCommandLine(const std::vector<std::wstring>& argv)
     }
     if (formStatus == ShowUsage) {
         // Standard output is the document's with --json: the usage text goes to standard error.
-        PrintUsageTo(options.json ? stderr : stdout);
+        // With --quiet there is no usage text, only the one line that says what was wrong.
+        if (!options.quiet)
+            PrintUsageTo(options.json ? stderr : stdout);
         record.report.outcome = UsageNotUnderstood(arguments.error);
+        record.report.outcome.failed = record.report.outcome.failed || options.quiet;
         formStatus = ExitUsage;
     }
     WriteErrorLine(record.report.outcome, dForm);

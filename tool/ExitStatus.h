@@ -18,6 +18,8 @@ enum class ExitStatus : int {
     Cancelled = 11,
     InvalidText = 12,
     OtherFailure = 13,
+    NoItems = 14,
+    NotEvaluated = 15,
 };
 
 struct ExitStatusMeaning {
@@ -25,9 +27,10 @@ struct ExitStatusMeaning {
     const char* meaning;
 };
 
-inline constexpr std::array<ExitStatusMeaning, 14> exitStatusTable{{
-    {ExitStatus::Compliant, "the evaluation completed and every item's result is \"True\" (or there are no items)"},
-    {ExitStatus::NotCompliant, "the evaluation completed and at least one item's result is not \"True\""},
+inline constexpr std::array<ExitStatusMeaning, 16> exitStatusTable{{
+    {ExitStatus::Compliant, "the evaluation completed and every item's result is \"True\""},
+    {ExitStatus::NotCompliant, "the evaluation completed and at least one item failed (its result is not \"True\" and "
+                               "it was evaluated)"},
     {ExitStatus::Usage, "the arguments were not understood (usage)"},
     {ExitStatus::NotInstalled, "the agent is not installed or not configured (-1, -4, -23, -25)"},
     {ExitStatus::AgentTooOld, "the agent is too old (-9)"},
@@ -42,4 +45,8 @@ inline constexpr std::array<ExitStatusMeaning, 14> exitStatusTable{{
     {ExitStatus::Cancelled, "cancelled (Ctrl+C, Ctrl+Break, console closed)"},
     {ExitStatus::InvalidText, "a result text was not valid UTF-8"},
     {ExitStatus::OtherFailure, "any other failure"},
+    {ExitStatus::NoItems, "the evaluation completed with no items: the document has no checks"},
+    {ExitStatus::NotEvaluated,
+     "the evaluation completed, no item failed, and at least one could not be evaluated (its result type is "
+     "\"error\", or its result begins with \"Error\")"},
 }};

@@ -1,6 +1,8 @@
 #include "tool/JsonReport.h"
 
+#include "compliance/Registry.h"
 #include "text/Transcoding.h"
+#include "tool/ItemStatus.h"
 #include "text/Win32.h"
 
 #include <nlohmann/json.hpp>
@@ -22,6 +24,23 @@ std::string HostName()
     return Narrow(std::wstring_view(name, size));
 }
 
+// The agent's version as its installation records it; null when it records none.
+nlohmann::ordered_json AgentVersion()
+{
+    try {
+        if (const std::optional<CopiedU8String> version = ReadRegistryString(ClientKeyPath, L"Version"))
+            return std::string(version->StringView());
+    } catch (...) {
+    }
+    return nullptr;
+}
+
+bool Completed(ExitStatus status)
+{
+    return status == ExitStatus::Compliant || status == ExitStatus::NotCompliant || status == ExitStatus::NoItems ||
+           status == ExitStatus::NotEvaluated;
+}
+
 }  // namespace
 
 std::string UtcNow()
@@ -40,25 +59,39 @@ std::string JsonDocument(const RunRecord& run)
     const RunReport& report = run.report;
     const Outcome& outcome = report.outcome;
     ordered_json document;
+    document["schemaVersion"] = 2;
     document["tool"] = {{"name", "Verimark"}, {"version", VERIMARK_VERSION}};
+    document["agent"] = {{"version", AgentVersion()}};
     document["host"] = HostName();
     document["started"] = run.started;
     document["ended"] = run.ended;
+    document["durationSeconds"] = static_cast<double>(report.milliseconds) / 1000.0;
     document["url"] = Narrow(View(report.request.url));
     document["document"] = Narrow(View(report.request.document));
     document["flags"] = report.request.flags;
-    ordered_json result = {{"status", static_cast<int>(outcome.status)}, {"code", outcome.code}};
+    // No code where the session gave none (a time limit, a cancel, a failed export, usage).
+    ordered_json result = {{"status", static_cast<int>(outcome.status)},
+                           {"code", outcome.code != 0 ? ordered_json(outcome.code) : ordered_json(nullptr)}};
     result["name"] = outcome.name ? ordered_json(outcome.name) : ordered_json(nullptr);
     result["message"] = outcome.message;
+    if (!Completed(outcome.status) && report.lastPercent)
+        result["lastPercent"] = *report.lastPercent;
     document["outcome"] = result;
     ordered_json items = ordered_json::array();
-    for (const ListedItem& item : report.items)
+    for (const ListedItem& item : report.items) {
+        const ItemStatus status = StatusOf(item.result, item.resultType);
+        const std::optional<std::int64_t> microseconds = EvaluationMicroseconds(item.evaluationTime);
         items.push_back({{"designator", item.designator},
                          {"result", item.result},
                          {"resultType", item.resultType},
                          {"evaluationTime", item.evaluationTime},
                          {"description", item.description},
-                         {"comment", item.comment}});
+                         {"comment", item.comment},
+                         {"status", StatusName(status)},
+                         {"passed", status == ItemStatus::Passed},
+                         {"evaluationTimeMicroseconds",
+                          microseconds ? ordered_json(*microseconds) : ordered_json(nullptr)}});
+    }
     document["items"] = std::move(items);
     document["summary"] = {
         {"total", report.total}, {"true", report.passed}, {"false", report.failed}, {"error", report.errors}};

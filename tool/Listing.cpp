@@ -26,7 +26,8 @@ void ListingPresenter::OpenFailed(std::int32_t code)
 
 void ListingPresenter::Progress(std::int32_t percent)
 {
-    PrintProgress(stdout, percent);
+    if (!quiet_)
+        PrintProgress(stdout, percent);
 }
 
 void ListingPresenter::Count(std::int32_t count)

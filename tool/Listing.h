@@ -9,11 +9,16 @@
 // Open and Progress, on standard output; every line end flushed.
 class ListingPresenter final : public RunObserver {
 public:
+    // `quiet`: without the progress lines.
+    explicit ListingPresenter(bool quiet = false) : quiet_(quiet) {}
     void OpenFailed(std::int32_t code) override;
     void Progress(std::int32_t percent) override;
     void Count(std::int32_t count) override;
     void Item(const _bstr_t (&texts)[6]) override;
     void ProgressError(std::int32_t error) override;
+
+private:
+    bool quiet_;
 };
 
 // Only the progress lines, to `stream` (standard error when standard output carries a

@@ -152,15 +152,26 @@ Outcome AgentStopped(std::int32_t code)
                    "evaluation again");
 }
 
-Outcome Completed(bool allTrue)
+Outcome Completed(std::size_t total, std::size_t failed, std::size_t notEvaluated)
 {
     Outcome outcome;
-    outcome.status = allTrue ? ExitStatus::Compliant : ExitStatus::NotCompliant;
     outcome.code = R::ProgressComplete;
     outcome.name = "ProgressComplete";
-    outcome.message = allTrue ? "the evaluation completed and every check passed"
-                              : "the evaluation completed and at least one check did not pass";
     outcome.failed = false;
+    if (total == 0) {
+        outcome.status = ExitStatus::NoItems;
+        outcome.message = "the evaluation completed with no items: the document has no checks";
+    } else if (failed != 0) {
+        outcome.status = ExitStatus::NotCompliant;
+        outcome.message = "the evaluation completed and at least one check did not pass";
+    } else if (notEvaluated != 0) {
+        outcome.status = ExitStatus::NotEvaluated;
+        outcome.message = "the evaluation completed and no check failed, but " + std::to_string(notEvaluated) +
+                          (notEvaluated == 1 ? " check" : " checks") + " could not be evaluated";
+    } else {
+        outcome.status = ExitStatus::Compliant;
+        outcome.message = "the evaluation completed and every check passed";
+    }
     return outcome;
 }
 

@@ -13,9 +13,13 @@ std::int32_t RunAndList(_bstr_t url, _bstr_t document, std::int32_t flags, bool 
         request.exportPath = outputPath;
     RunLimits limits = settings.limits;
     limits.keepItems = limits.keepItems || settings.json;
-    ListingPresenter listing;
+    class Silent final : public RunObserver {
+    } silent;
+    ListingPresenter listing(settings.quiet);
     ProgressPresenter progress(stderr);
-    RunObserver& presenter = settings.json ? static_cast<RunObserver&>(progress) : listing;
+    RunObserver& presenter = !settings.json  ? static_cast<RunObserver&>(listing)
+                             : settings.quiet ? static_cast<RunObserver&>(silent)
+                                              : static_cast<RunObserver&>(progress);
     RunReport run = DriveRun(request, limits, presenter);
     const ExitStatus status = run.outcome.status;
     if (report)

@@ -15,6 +15,7 @@ inline constexpr std::int32_t RunExportFailed = -2;  // the response could not b
 // What the options change about a run.
 struct RunSettings {
     bool json = false;  // no listing: progress lines go to standard error, the report keeps the items
+    bool quiet = false; // no progress lines anywhere
     RunLimits limits;
 };
 

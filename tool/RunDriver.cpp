@@ -9,6 +9,7 @@
 #include "files/Sleeper.h"
 #include "text/CodePageConversion.h"
 #include "text/Transcoding.h"
+#include "tool/ItemStatus.h"
 #include "tool/ResponseExport.h"
 
 #include <algorithm>
@@ -132,7 +133,7 @@ RunReport Driver::Run()
 
 void Driver::Results()
 {
-    report_.outcome = Completed(true);
+    report_.outcome = Completed(1, 0, 0);  // what the items say comes at the end
     observer_.ResultsReady();
     if (request_.exportPath) {
         try {
@@ -158,8 +159,8 @@ void Driver::Results()
         if (got == R::Success)
             Item(texts);
     }
-    if (report_.outcome.status == ExitStatus::Compliant && report_.passed != report_.total)
-        report_.outcome = Completed(false);
+    if (report_.outcome.code == R::ProgressComplete)  // no export failed
+        report_.outcome = Completed(report_.total, report_.itemsFailed, report_.itemsNotEvaluated);
 }
 
 void Driver::Item(const _bstr_t (&texts)[6])
@@ -167,6 +168,9 @@ void Driver::Item(const _bstr_t (&texts)[6])
     ++report_.total;
     const std::wstring_view result = View(texts[1]);
     ++(result == L"True" ? report_.passed : result == L"False" ? report_.failed : report_.errors);
+    const ItemStatus status = StatusOf(Narrow(result), Narrow(View(texts[2])));
+    ++(status == ItemStatus::Passed ? report_.itemsPassed
+                                    : status == ItemStatus::Failed ? report_.itemsFailed : report_.itemsNotEvaluated);
     if (limits_.keepItems)
         report_.items.push_back(
             {Narrow(View(texts[0])), Narrow(View(texts[1])), Narrow(View(texts[2])), Narrow(View(texts[3])), Narrow(View(texts[4])),

@@ -49,6 +49,8 @@ struct RunReport {
     Outcome outcome;
     std::vector<ListedItem> items;  // with RunLimits::keepItems only
     std::size_t total = 0, passed = 0, failed = 0, errors = 0;  // results "True", "False", anything else
+    // The items by what they say (tool/ItemStatus.h): passed, failed, could not be evaluated.
+    std::size_t itemsPassed = 0, itemsFailed = 0, itemsNotEvaluated = 0;
     std::optional<std::int32_t> lastPercent;                    // the last progress the agent reported
     bool exportWritten = false;
     std::uint64_t milliseconds = 0;  // from the start to the end of the run, on the sleeper's clock

@@ -19,7 +19,8 @@ namespace {
 
 class Automation : public ToolAndAgent {
 protected:
-    // A site whose one document passes every check.
+    // A site whose documents: pass.xml passes every check, fail.xml fails one, empty.xml has none,
+    // unevaluated.xml has one that cannot be evaluated.
     std::wstring PassingSite()
     {
         const FileLocation data = scratch_ / "passing";
@@ -28,6 +29,16 @@ protected:
         WriteRaw(FileLocation::Child(data, "__TVKData\\actionsite\\__Compliance\\pass.xml"),
                  "<ComplianceDocument><Check Designator=\"windows\" Description=\"\xE4\xB8\xAD\xE6\x96\x87\">"
                  "<DirectoryExists Path=\"C:\\windows\"/></Check></ComplianceDocument>");
+        WriteRaw(FileLocation::Child(data, "__TVKData\\actionsite\\__Compliance\\fail.xml"),
+                 "<ComplianceDocument><Check Designator=\"gone\"><DirectoryExists Path=\"C:\\no such folder\"/></Check>"
+                 "</ComplianceDocument>");
+        // No checks at all; and one check that passes beside one that cannot be evaluated.
+        WriteRaw(FileLocation::Child(data, "__TVKData\\actionsite\\__Compliance\\empty.xml"),
+                 "<ComplianceDocument></ComplianceDocument>");
+        WriteRaw(FileLocation::Child(data, "__TVKData\\actionsite\\__Compliance\\unevaluated.xml"),
+                 "<ComplianceDocument><Check Designator=\"windows\"><DirectoryExists Path=\"C:\\windows\"/></Check>"
+                 "<Check Designator=\"size\"><FileSize Path=\"C:\\no such file\" Min=\"1\"/></Check>"
+                 "</ComplianceDocument>");
         return Wide(data);
     }
 };
@@ -95,6 +106,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Outcome{"EveryCheckPasses", Before::Nothing, true, {}, {L"-c", L"<url>", L"pass.xml"}, 0, "", true},
         Outcome{"ACheckFails", Before::Nothing, true, {}, {L"-c", L"<url>", baseline}, 1, ""},
+        Outcome{"NoItems", Before::Nothing, true, {}, {L"-c", L"<url>", L"empty.xml"}, 14, "", true},
+        Outcome{"ACheckNotEvaluated", Before::Nothing, true, {}, {L"-c", L"<url>", L"unevaluated.xml"}, 15, "", true},
         Outcome{"ArgumentsNotUnderstood", Before::Nothing, false, {}, {L"-c", L"<url>"}, 2, ""},
         Outcome{"NoVersion", Before::NoVersion, false, {}, {L"-c", L"<url>", L"d"}, 3,
                 "Verimark: the agent's version is not in the registry"},
@@ -126,6 +139,55 @@ INSTANTIATE_TEST_SUITE_P(
         Outcome{"ExitCodesAfterTheForm", Before::Nothing, true, {}, {L"-c", L"<url>", baseline, L"--exit-codes"}, 1,
                 ""}),
     [](const ::testing::TestParamInfo<Outcome>& info) { return std::string(info.param.name); });
+
+// --quiet: no progress line anywhere; standard error empty for every evaluation that
+// completed, and the one line of explanation for any other outcome. With --json the
+// document still comes, and a time limit's outcome has no session code but the last percent.
+TEST_F(Automation, QuietLeavesStandardErrorToFailures)
+{
+    auto agent = StartAgent({}, PassingSite(), L"3000");  // slow enough for the time limit
+    const struct {
+        std::vector<std::wstring> args;
+        DWORD status;
+    } cases[] = {
+        {{L"-c", url, L"pass.xml"}, 0},
+        {{L"-c", url, L"fail.xml"}, 1},
+        {{L"-c", url, L"empty.xml"}, 14},
+        {{L"-c", url, L"unevaluated.xml"}, 15},
+        {{L"--json", L"-c", url, L"unevaluated.xml"}, 15},
+        {{L"-c", url}, 2},
+        {{L"--json", L"-c", url}, 2},
+        {{L"--timeout", L"2", L"--json", L"-c", url, L"pass.xml"}, 10},
+        {{L"-c", url, L"No Such Document"}, 8},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::wstring> args{L"--quiet", L"--exit-codes"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        SCOPED_TRACE(testing::Message() << "status " << c.status);
+        const Finished run = RunTool(args);
+        EXPECT_EQ(run.exitCode, c.status) << run.out << run.err;
+        EXPECT_EQ(run.out.find("% completed."), std::string::npos) << run.out;
+        if (c.status == 0 || c.status == 1 || c.status == 14 || c.status == 15) {
+            EXPECT_EQ(run.err, "");
+        } else {
+            EXPECT_EQ(Count(run.err, "\n"), 1u) << run.err;
+            EXPECT_EQ(run.err.rfind("Verimark: ", 0), 0u) << run.err;
+        }
+        if (c.status == 10) {
+            const JsonValue outcome = ParseJson(run.out)["outcome"];
+            EXPECT_EQ(outcome["code"].kind, JsonValue::Kind::Null);
+            EXPECT_EQ(outcome["name"].text, "TimedOut");
+            EXPECT_EQ(outcome["lastPercent"].kind, JsonValue::Kind::Number);
+        }
+        if (c.status == 15 && run.out.starts_with("{")) {
+            const JsonValue items = ParseJson(run.out)["items"];
+            ASSERT_EQ(items.elements.size(), 2u);
+            EXPECT_EQ(items.elements[1]["status"].text, "error");
+            EXPECT_FALSE(items.elements[1]["passed"].boolean);
+            EXPECT_EQ(items.elements[0]["status"].text, "passed");
+        }
+    }
+}
 
 // Without --exit-codes every run that ran ends with 0, as before, and a time limit with its own.
 TEST_F(Automation, WithoutExitCodesOnlyATimeLimitHasItsStatus)
@@ -246,8 +308,13 @@ TEST_F(Automation, JsonDocumentFieldByField)
     Finished run = RunTool({L"--json", L"-x", url, L"pass.xml", Wide(exported), L"3"});
     EXPECT_EQ(run.exitCode, 0u) << run.err;
     const JsonValue document = ParseJson(run.out);
-    EXPECT_EQ(document.Names(), (std::vector<std::string>{"tool", "host", "started", "ended", "url", "document",
-                                                          "flags", "outcome", "items", "summary", "export"}));
+    EXPECT_EQ(document.Names(),
+              (std::vector<std::string>{"schemaVersion", "tool", "agent", "host", "started", "ended", "durationSeconds",
+                                        "url", "document", "flags", "outcome", "items", "summary", "export"}));
+    EXPECT_EQ(document["schemaVersion"].number, 2);
+    EXPECT_EQ(document["agent"]["version"].text, "4.1.8");
+    EXPECT_GT(document["durationSeconds"].number, 0.0);
+    EXPECT_LT(document["durationSeconds"].number, 60.0);
     EXPECT_EQ(document["tool"]["name"].text, "Verimark");
     EXPECT_EQ(document["tool"]["version"].text, VERIMARK_VERSION);
     EXPECT_FALSE(document["host"].text.empty());
@@ -265,7 +332,11 @@ TEST_F(Automation, JsonDocumentFieldByField)
     ASSERT_EQ(document["items"].elements.size(), 1u);
     const JsonValue& item = document["items"].elements[0];
     EXPECT_EQ(item.Names(), (std::vector<std::string>{"designator", "result", "resultType", "evaluationTime",
-                                                      "description", "comment"}));
+                                                      "description", "comment", "status", "passed",
+                                                      "evaluationTimeMicroseconds"}));
+    EXPECT_EQ(item["status"].text, "passed");
+    EXPECT_TRUE(item["passed"].boolean);
+    EXPECT_EQ(item["evaluationTimeMicroseconds"].number, std::stod(item["evaluationTime"].text));
     EXPECT_EQ(item["designator"].text, "windows");
     EXPECT_EQ(item["result"].text, "True");
     EXPECT_EQ(item["resultType"].text, "boolean");
@@ -290,6 +361,7 @@ TEST_F(Automation, JsonDocumentFieldByField)
     EXPECT_EQ(failed["outcome"]["code"].number, -2);
     EXPECT_EQ(failed["outcome"]["name"].text, "AgentNotRunning");
     EXPECT_EQ(failed["outcome"]["message"].text, "the agent is not running: start TVKClient and try again");
+    EXPECT_EQ(failed["agent"]["version"].text, "4.1.8");
     EXPECT_TRUE(failed["items"].elements.empty());
     EXPECT_EQ(failed["summary"]["total"].number, 0);
     EXPECT_FALSE(failed["export"]["written"].boolean);
