@@ -4,9 +4,18 @@
 #include "tool/RunReport.h"
 
 #include <cstdio>
+#include <string>
+#include <string_view>
+
+// An item's text as the listing shows it: C0 and C1 control characters other than TAB, and
+// DEL, as visible escapes ("\r", "\n", "\x1b", "\x85"), so that no text can move the
+// cursor, clear the screen or forge a line of the listing; everything else as it is.
+std::wstring ListingText(std::wstring_view text);
 
 // The progress lines, the count, the six labelled lines per item, and the failures of
-// Open and Progress, on standard output; every line end flushed.
+// Open and Progress, on standard output; every line end flushed. The items' texts go to a
+// console as UTF-16, so that every character shows; redirected, in the ANSI code page as
+// they always were.
 class ListingPresenter final : public RunObserver {
 public:
     // `quiet`: without the progress lines.

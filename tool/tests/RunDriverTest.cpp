@@ -3,9 +3,13 @@
 // what happened, and a Close goes to the agent wherever a session was open.
 #include "compliance/ComplianceLock.h"
 #include "compliance/tests/MachineState.h"
+#include "tool/Listing.h"
 #include "tool/RunDriver.h"
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <io.h>
 
 #include <algorithm>
 #include <optional>
@@ -113,5 +117,63 @@ INSTANTIATE_TEST_SUITE_P(
               true},
         Bound{"AgentDiesWithinTheLimit", Agent::DiesMidProgress, 6, std::nullopt, ExitStatus::TimedOut, 8000, true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+
+// An item's texts in the listing: every control character but TAB shown as an escape, so
+// no text clears the screen, rings, or forges a line; everything else as it was.
+TEST(Listing, ControlCharactersAreShownNotObeyed)
+{
+    const struct {
+        std::wstring text, shown;
+    } cases[] = {
+        {L"plain text, \u00e9t\u00e9 and \u4e2d\u6587\ttabbed", L"plain text, \u00e9t\u00e9 and \u4e2d\u6587\ttabbed"},
+        {L"\x1b[2Jcleared", L"\\x1b[2Jcleared"},
+        {L"ring\a", L"ring\\x07"},
+        {L"x\r\n    Designator: forged\r\n        Result: True", L"x\\r\\n    Designator: forged\\r\\n        Result: True"},
+        {L"del\x7f c1\x85\x9b end", L"del\\x7f c1\\x85\\x9b end"},
+        {std::wstring(1, L'\0') + L"nul", L"\\x00nul"},
+        {L"a backslash \\x1b stays", L"a backslash \\x1b stays"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ListingText(c.text), c.shown);
+    // A 64 KB comment of control characters comes out whole.
+    const std::wstring large(65536, L'\n');
+    std::wstring escaped;
+    for (int i = 0; i < 65536; ++i)
+        escaped += L"\\n";
+    EXPECT_EQ(ListingText(large), escaped);
+
+    // What the listing writes to a file (standard output redirected): one line per text.
+    wchar_t folder[MAX_PATH + 1], path[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, folder);
+    GetTempFileNameW(folder, L"lst", 0, path);
+    std::fflush(stdout);
+    const int saved = _dup(_fileno(stdout));
+    FILE* file = _wfopen(path, L"wb");
+    ASSERT_TRUE(file);
+    _dup2(_fileno(file), _fileno(stdout));
+    {
+        ListingPresenter listing;
+        const _bstr_t texts[6] = {L"d", L"True\r\n    Designator: forged", L"boolean", L"1", L"\x1b[2J", L"ok"};
+        listing.Item(texts);
+    }
+    std::fflush(stdout);
+    _dup2(saved, _fileno(stdout));
+    _close(saved);
+    std::fclose(file);
+    std::string written;
+    {
+        FILE* in = _wfopen(path, L"rb");
+        ASSERT_TRUE(in);
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) != 0;)
+            written.append(buffer, n);
+        std::fclose(in);
+    }
+    DeleteFileW(path);
+    // (The file is binary: the line ends are the listing's own, before a text stream's.)
+    EXPECT_EQ(written, "    Designator: d\n        Result: True\\r\\n    Designator: forged\n   Result Type: boolean\n"
+                       "Eval Time (\xB5s): 1\n          Desc: \\x1b[2J\n       Comment: ok\n\n");
+}
 
 }  // namespace
