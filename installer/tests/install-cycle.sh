@@ -47,6 +47,21 @@ step() { echo "install-cycle $case: $*"; }
 
 # The registry as Wine keeps it on disk (the server writes it out when it stops).
 registry() { stop; cat "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg"; }
+# The "InstallFolder" value under a key of system.reg (a key as the file spells it).
+recorded_folder() {
+  stop
+  key="[$1]" awk 'index($0, ENVIRON["key"]) == 1 {inside = 1; next} /^\[/ {inside = 0}
+                  inside && /^"InstallFolder"=/ {print; exit}' "$WINEPREFIX/system.reg"
+}
+# The 64-bit packages record the install folder in both registry views.
+both_views_check() {
+  local folder=$1 value
+  value="\"InstallFolder\"=\"${folder//\\/\\\\}\\\\\""
+  [[ $(recorded_folder 'Software\\Quorlan\\Verimark') == "$value" ]] || fail "no InstallFolder in the 64-bit view"
+  [[ $(recorded_folder 'Software\\Wow6432Node\\Quorlan\\Verimark') == "$value" ]] ||
+    fail "no InstallFolder in the 32-bit view: $(recorded_folder 'Software\\Wow6432Node\\Quorlan\\Verimark')"
+  step "the install folder is recorded in both registry views"
+}
 
 # The COM registration, key by key with its values, in both registry views, paths made
 # alike ("<path>"): what a package and the DLL's own registration are compared by.
@@ -208,6 +223,7 @@ x64|x86)
   step "COM rows: the package writes what the DLLs' own registration writes ($(wc -l <"$work/own-registration.txt") lines, paths aside)"
   folder='C:\Program Files\Quorlan\Verimark'
   grep -qF "\"InstallFolder\"=\"${folder//\\/\\\\}\\\\\"" <(registry) || fail "the install folder is not recorded"
+  [[ $case == x64 ]] && both_views_check "$folder"
   grep -qiF "${folder//\\/\\\\}" <(path_value) || fail "the tool's folder is not on PATH"
   session_checks "$folder" "$([[ $case == x64 ]] && echo 64)"
 
@@ -254,6 +270,7 @@ arm64)
   cmp "$WINEPREFIX/drive_c/Program Files (x86)/Quorlan/Verimark/TVKVerimarkMod.dll" "$stage/x86/TVKVerimarkMod.dll" ||
     fail "the installed 32-bit server is not the x86 one"
   grep -qF "\"InstallFolder\"=\"${folder//\\/\\\\}\\\\\"" <(registry) || fail "the install folder is not recorded"
+  both_views_check "$folder"
   grep -qiF "${folder//\\/\\\\}" <(path_value) || fail "the tool's folder is not on PATH"
   rows=$(com_rows)
   grep -q 'software\\\\classes\\\\clsid\\\\{5b0f3a6' <<<"$rows" || fail "no 64-bit COM rows"
