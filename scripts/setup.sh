@@ -21,6 +21,7 @@ packages=(
   clang libclang-rt-14-dev
   wixl msitools
   faketime osslsigncode openssl
+  python3 libxml2-utils
 )
 
 export DEBIAN_FRONTEND=noninteractive

@@ -32,6 +32,23 @@ std::optional<std::uint32_t> Seconds(const std::wstring& text)
     return value;
 }
 
+// "json:C:\\out\\run.json": the format before the first colon, a path after it.
+std::optional<ReportOutput> Output(const std::wstring& text)
+{
+    const std::size_t colon = text.find(L':');
+    if (colon == std::wstring::npos || colon + 1 == text.size())
+        return std::nullopt;
+    const std::wstring format = text.substr(0, colon);
+    ReportOutput output{ReportOutput::Format::Json, text.substr(colon + 1)};
+    if (format == L"junit")
+        output.format = ReportOutput::Format::Junit;
+    else if (format == L"html")
+        output.format = ReportOutput::Format::Html;
+    else if (format != L"json")
+        return std::nullopt;
+    return output;
+}
+
 }  // namespace
 
 Arguments ReadArguments(const std::vector<std::wstring>& argv)
@@ -56,6 +73,17 @@ Arguments ReadArguments(const std::vector<std::wstring>& argv)
             read.options.exitCodes = true;
         } else if (a == L"--quiet") {
             read.options.quiet = true;
+        } else if (a == L"--output") {
+            const std::optional<ReportOutput> output = i + 1 < argv.size() ? Output(argv[i + 1]) : std::nullopt;
+            if (!output) {
+                if (read.error.empty())
+                    read.error = i + 1 < argv.size() ? "--output takes FORMAT:PATH, FORMAT json, junit or html, not \"" +
+                                                           Utf8(argv[i + 1]) + "\""
+                                                     : "--output takes FORMAT:PATH";
+                continue;
+            }
+            read.options.outputs.push_back(*output);
+            ++i;
         } else if (a == L"--timeout") {
             const std::optional<std::uint32_t> seconds = i + 1 < argv.size() ? Seconds(argv[i + 1]) : std::nullopt;
             if (!seconds) {

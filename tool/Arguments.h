@@ -7,10 +7,17 @@
 #include <string>
 #include <vector>
 
+// A report file of --output FORMAT:PATH.
+struct ReportOutput {
+    enum class Format { Json, Junit, Html } format;
+    std::wstring path;
+};
+
 struct ToolOptions {
     bool json = false;
     bool exitCodes = false;
     bool quiet = false;  // no progress lines; standard error only for a run that did not complete
+    std::vector<ReportOutput> outputs;  // in the order given
     std::optional<std::uint32_t> timeoutSeconds;
     bool any = false;  // an option was given: the arguments are read strictly
 };

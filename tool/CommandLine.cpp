@@ -5,6 +5,7 @@
 #include "tool/ErrorLine.h"
 #include "tool/ExitStatus.h"
 #include "tool/JsonReport.h"
+#include "tool/ReportFiles.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -55,6 +56,7 @@ void PrintHelp()
     std::printf("    --json              at the end, one JSON document in UTF-8 on standard output; progress\n");
     std::printf("                        lines go to standard error; implies --exit-codes\n");
     std::printf("    --exit-codes        end with the exit statuses below\n");
+    std::printf("    --output FORMAT:PATH  also write a report file, FORMAT json, junit or html (repeatable)\n");
     std::printf("    --quiet             no progress lines; standard error only when the evaluation did not\n");
     std::printf("                        complete (its one line of explanation)\n");
     std::printf("    --timeout <seconds> bound the whole run: at the limit, close the session (2 s at most)\n");
@@ -140,6 +142,7 @@ int RunCommandLine(const std::vector<std::wstring>& argv)
     record.started = UtcNow();
     RunSettings settings;
     settings.json = options.json;
+    settings.limits.keepItems = !options.outputs.empty();
     settings.quiet = options.quiet;
     settings.limits.timeoutSeconds = options.timeoutSeconds;
     settings.limits.started = started;
@@ -161,8 +164,14 @@ int RunCommandLine(const std::vector<std::wstring>& argv)
         record.report.outcome.failed = record.report.outcome.failed || options.quiet;
         formStatus = ExitUsage;
     }
-    WriteErrorLine(record.report.outcome, dForm);
     record.ended = UtcNow();
+    // The report files tell any outcome; one that cannot be written fails a run that
+    // completed, as a failed export does.
+    if (!options.outputs.empty())
+        if (const std::optional<Outcome> failed = WriteReports(record, options.outputs);
+            failed && CompletedStatus(record.report.outcome.status))
+            record.report.outcome = *failed;
+    WriteErrorLine(record.report.outcome, dForm);
     if (options.json)
         WriteJson(JsonDocument(record));
     cancellation.Finished();

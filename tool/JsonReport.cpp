@@ -15,6 +15,14 @@
 
 namespace {
 
+nlohmann::ordered_json AgentVersion()
+{
+    const std::optional<std::string> version = AgentVersionText();
+    return version ? nlohmann::ordered_json(*version) : nlohmann::ordered_json(nullptr);
+}
+
+}  // namespace
+
 std::string HostName()
 {
     wchar_t name[256];
@@ -24,24 +32,21 @@ std::string HostName()
     return Narrow(std::wstring_view(name, size));
 }
 
-// The agent's version as its installation records it; null when it records none.
-nlohmann::ordered_json AgentVersion()
+std::optional<std::string> AgentVersionText()
 {
     try {
         if (const std::optional<CopiedU8String> version = ReadRegistryString(ClientKeyPath, L"Version"))
             return std::string(version->StringView());
     } catch (...) {
     }
-    return nullptr;
+    return std::nullopt;
 }
 
-bool Completed(ExitStatus status)
+bool CompletedStatus(ExitStatus status)
 {
     return status == ExitStatus::Compliant || status == ExitStatus::NotCompliant || status == ExitStatus::NoItems ||
            status == ExitStatus::NotEvaluated;
 }
-
-}  // namespace
 
 std::string UtcNow()
 {
@@ -74,7 +79,7 @@ std::string JsonDocument(const RunRecord& run)
                            {"code", outcome.code != 0 ? ordered_json(outcome.code) : ordered_json(nullptr)}};
     result["name"] = outcome.name ? ordered_json(outcome.name) : ordered_json(nullptr);
     result["message"] = outcome.message;
-    if (!Completed(outcome.status) && report.lastPercent)
+    if (!CompletedStatus(outcome.status) && report.lastPercent)
         result["lastPercent"] = *report.lastPercent;
     document["outcome"] = result;
     ordered_json items = ordered_json::array();

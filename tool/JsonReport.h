@@ -3,6 +3,7 @@
 // ANSI code page, with the fields a management tool collects.
 #include "tool/RunReport.h"
 
+#include <optional>
 #include <string>
 
 struct RunRecord {
@@ -14,3 +15,9 @@ std::string JsonDocument(const RunRecord& run);
 
 // Now, in UTC, as "2026-12-09T08:30:05.123Z".
 std::string UtcNow();
+// This computer's host name (empty when it cannot be told), and the agent's version as its
+// installation records it (nothing when it records none).
+std::string HostName();
+std::optional<std::string> AgentVersionText();
+// Whether the status is that of an evaluation that completed (0, 1, 14, 15).
+bool CompletedStatus(ExitStatus status);

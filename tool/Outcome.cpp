@@ -187,6 +187,11 @@ Outcome ExportFailed(const std::string& path, const std::string& reason)
                    "could not export the response to \"" + path + "\": " + reason);
 }
 
+Outcome ReportFailed(const std::string& path, const std::string& reason)
+{
+    return Failure(ExitStatus::ExportFailed, 0, "ReportFailed", "could not write the report \"" + path + "\": " + reason);
+}
+
 Outcome TimedOut(std::uint32_t seconds)
 {
     return Failure(ExitStatus::TimedOut, 0, "TimedOut",

@@ -37,6 +37,8 @@ Outcome AgentStopped(std::int32_t code);
 Outcome Completed(std::size_t total, std::size_t failed, std::size_t notEvaluated);
 Outcome InvalidResultText();
 Outcome ExportFailed(const std::string& path, const std::string& reason);
+// A report file of --output that could not be written: the export's status.
+Outcome ReportFailed(const std::string& path, const std::string& reason);
 Outcome TimedOut(std::uint32_t seconds);
 Outcome Cancelled();
 Outcome UsageNotUnderstood(const std::string& why = {});

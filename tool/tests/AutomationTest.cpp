@@ -3,6 +3,7 @@
 // standard error, --timeout, and Ctrl+C or Ctrl+Break closing the session.
 #include "compliance/ComplianceLock.h"
 #include "compliance/Registry.h"
+#include "files/tests/HostPrograms.h"
 #include "files/tests/TestPlatform.h"
 #include "tool/tests/JsonParser.h"
 #include "tool/tests/ToolAndAgent.h"
@@ -32,6 +33,12 @@ protected:
         WriteRaw(FileLocation::Child(data, "__TVKData\\actionsite\\__Compliance\\fail.xml"),
                  "<ComplianceDocument><Check Designator=\"gone\"><DirectoryExists Path=\"C:\\no such folder\"/></Check>"
                  "</ComplianceDocument>");
+        // One of each: passed, failed (its description full of markup), not evaluated.
+        WriteRaw(FileLocation::Child(data, "__TVKData\\actionsite\\__Compliance\\mixed.xml"),
+                 "<ComplianceDocument><Check Designator=\"windows\"><DirectoryExists Path=\"C:\\windows\"/></Check>"
+                 "<Check Designator=\"size\"><FileSize Path=\"C:\\no such file\" Min=\"1\"/></Check>"
+                 "<Check Designator=\"gone\" Description=\"&lt;b&gt; &amp; &quot;q&quot; \xE4\xB8\xAD\">"
+                 "<DirectoryExists Path=\"C:\\no such folder\"/></Check></ComplianceDocument>");
         // No checks at all; and one check that passes beside one that cannot be evaluated.
         WriteRaw(FileLocation::Child(data, "__TVKData\\actionsite\\__Compliance\\empty.xml"),
                  "<ComplianceDocument></ComplianceDocument>");
@@ -139,6 +146,39 @@ INSTANTIATE_TEST_SUITE_P(
         Outcome{"ExitCodesAfterTheForm", Before::Nothing, true, {}, {L"-c", L"<url>", baseline, L"--exit-codes"}, 1,
                 ""}),
     [](const ::testing::TestParamInfo<Outcome>& info) { return std::string(info.param.name); });
+
+// The report files of one run, each written whole into place: the JSON file is the document
+// on standard output, and the JUnit (checked against a JUnit schema) and HTML files, read by
+// parsers of their own on the machine Wine runs on, say what the JSON document's items say.
+TEST_F(Automation, ReportFilesSayWhatTheItemsSay)
+{
+    for (const wchar_t* tool : {L"Z:\\usr\\bin\\python3", L"Z:\\usr\\bin\\xmllint"})
+        if (!RunningUnderWine() || GetFileAttributesW(tool) == INVALID_FILE_ATTRIBUTES)
+            GTEST_SKIP() << "the reports are read by programs of the machine Wine runs on (python3, xmllint)";
+    auto agent = StartAgent({}, PassingSite(), L"250");
+    const FileLocation json = scratch_ / "run.json", junit = scratch_ / "run.xml", html = scratch_ / "run.html",
+                       result = scratch_ / "checked.txt";
+    const Finished run = RunTool({L"--json", L"--output", L"json:" + Wide(json), L"--output", L"junit:" + Wide(junit),
+                                  L"--output", L"html:" + Wide(html), L"-c", url, L"mixed.xml"});
+    EXPECT_EQ(run.exitCode, 1u) << run.out << run.err;
+    EXPECT_EQ(ReadWholeFile(json), run.out);
+    EXPECT_EQ(NamesIn(scratch_.Root()).count(L"run.json.verimark-tmp"), 0u);
+    const auto unix = [](const FileLocation& f) { return "\"" + UnixPath(Wide(f)) + "\""; };
+    RunHostProgram("/usr/bin/python3 \"" + std::string(VERIMARK_TOOL_TESTS) + "/check-reports.py\" " + unix(json) + " " +
+                       unix(junit) + " " + unix(html) + " \"" + VERIMARK_TOOL_TESTS + "/junit.xsd\" " + unix(result),
+                   [&] { return result.Attributes() != INVALID_FILE_ATTRIBUTES; });
+    ASSERT_NE(result.Attributes(), INVALID_FILE_ATTRIBUTES) << "the check did not finish";
+    EXPECT_EQ(ReadWholeFile(result), "ok\n");
+
+    // A report that cannot be written fails a completed run as a failed export does; the
+    // others are written all the same.
+    DeleteFileW(Wide(junit).c_str());
+    const Finished failed = RunTool({L"--exit-codes", L"--output", L"html:" + Wide(scratch_ / "no such folder\\r.html"),
+                                     L"--output", L"junit:" + Wide(junit), L"-c", url, L"mixed.xml"});
+    EXPECT_EQ(failed.exitCode, 9u) << failed.err;
+    EXPECT_NE(failed.err.find("could not write the report \""), std::string::npos) << failed.err;
+    EXPECT_NE(junit.Attributes(), INVALID_FILE_ATTRIBUTES);
+}
 
 // --quiet: no progress line anywhere; standard error empty for every evaluation that
 // completed, and the one line of explanation for any other outcome. With --json the

@@ -1,0 +1,107 @@
+#include "tool/HtmlReport.h"
+
+#include "text/Transcoding.h"
+#include "tool/ItemStatus.h"
+#include "tool/MarkupText.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+std::string Fact(const char* name, const std::string& value)
+{
+    return "<tr><th scope=\"row\">" + std::string(name) + "</th><td>" + MarkupText(value) + "</td></tr>\n";
+}
+
+// A horizontal bar of the three counts, each part as wide as its share, with its legend.
+std::string CountsPicture(std::size_t passed, std::size_t failed, std::size_t errors)
+{
+    const std::size_t total = passed + failed + errors;
+    const struct {
+        const char* label;
+        std::size_t count;
+        const char* colour;
+    } parts[] = {{"passed", passed, "#2e7d32"}, {"failed", failed, "#c62828"}, {"error", errors, "#ef6c00"}};
+    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"600\" height=\"70\" role=\"img\" aria-label=\"" +
+                      std::to_string(passed) + " passed, " + std::to_string(failed) + " failed, " +
+                      std::to_string(errors) + " could not be evaluated\">\n";
+    double x = 0;
+    for (const auto& part : parts) {
+        if (total == 0 || part.count == 0)
+            continue;
+        const double width = 600.0 * static_cast<double>(part.count) / static_cast<double>(total);
+        char rect[160];
+        std::snprintf(rect, sizeof rect, "<rect x=\"%.2f\" y=\"0\" width=\"%.2f\" height=\"30\" fill=\"%s\"/>\n", x,
+                      width, part.colour);
+        svg += rect;
+        x += width;
+    }
+    if (total == 0)
+        svg += "<rect x=\"0\" y=\"0\" width=\"600\" height=\"30\" fill=\"#9e9e9e\"/>\n";
+    int legend = 0;
+    for (const auto& part : parts) {
+        svg += "<rect x=\"" + std::to_string(legend) + "\" y=\"44\" width=\"14\" height=\"14\" fill=\"" + part.colour +
+               "\"/><text x=\"" + std::to_string(legend + 20) + "\" y=\"56\" font-size=\"14\">" + part.label + " " +
+               std::to_string(part.count) + "</text>\n";
+        legend += 180;
+    }
+    return svg + "</svg>\n";
+}
+
+}  // namespace
+
+std::string HtmlDocument(const RunRecord& run)
+{
+    const RunReport& report = run.report;
+    const std::string document = Narrow(View(report.request.document));
+    std::vector<std::pair<ItemStatus, const ListedItem*>> items;
+    std::size_t counts[3] = {};
+    for (const ListedItem& item : report.items) {
+        const ItemStatus status = StatusOf(item.result, item.resultType);
+        ++counts[static_cast<int>(status)];
+        items.emplace_back(status, &item);
+    }
+    // Failed first, then those that could not be evaluated, then the passed; each in order.
+    const auto rank = [](ItemStatus s) { return s == ItemStatus::Failed ? 0 : s == ItemStatus::Error ? 1 : 2; };
+    std::stable_sort(items.begin(), items.end(), [&](const auto& a, const auto& b) { return rank(a.first) < rank(b.first); });
+    const std::size_t passed = counts[static_cast<int>(ItemStatus::Passed)],
+                      failed = counts[static_cast<int>(ItemStatus::Failed)],
+                      errors = counts[static_cast<int>(ItemStatus::Error)];
+
+    char duration[32];
+    std::snprintf(duration, sizeof duration, "%.3f s", static_cast<double>(report.milliseconds) / 1000.0);
+    std::string page =
+        "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+        "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'\">\n"
+        "<title>Verimark: " + MarkupText(document) + "</title>\n"
+        "<style>\nbody{font-family:sans-serif;margin:2em;color:#212121}\n"
+        "table{border-collapse:collapse;margin:1em 0}\nth,td{border:1px solid #bdbdbd;padding:.3em .6em;text-align:left;"
+        "vertical-align:top}\n.facts th{background:#f5f5f5}\n.failed{background:#ffebee}\n.error{background:#fff3e0}\n"
+        ".outcome{font-size:1.2em;font-weight:bold}\n</style>\n</head>\n<body>\n"
+        "<h1>Verimark: " + MarkupText(document) + "</h1>\n"
+        "<p class=\"outcome\" id=\"outcome\">" + MarkupText(report.outcome.message) + " (exit status " +
+        std::to_string(static_cast<int>(report.outcome.status)) + ")</p>\n"
+        "<table class=\"facts\" id=\"facts\">\n" +
+        Fact("Host", HostName()) + Fact("Document", document) + Fact("URL", Narrow(View(report.request.url))) +
+        Fact("Agent version", AgentVersionText().value_or("(not recorded)")) + Fact("Started (UTC)", run.started) +
+        Fact("Ended (UTC)", run.ended) + Fact("Duration", duration) + "</table>\n" +
+        CountsPicture(passed, failed, errors) +
+        "<table class=\"items\" id=\"items\">\n<thead><tr><th>Status</th><th>Designator</th><th>Result</th>"
+        "<th>Result type</th><th>Description</th><th>Comment</th><th>Time (&micro;s)</th></tr></thead>\n<tbody>\n";
+    for (const auto& [status, item] : items) {
+        const char* name = StatusName(status);
+        const char* mark = status == ItemStatus::Failed ? "&#10007; failed"
+                           : status == ItemStatus::Error ? "! error"
+                                                         : "&#10003; passed";
+        page += "<tr class=\"" + std::string(name) + "\"><td>" + mark + "</td><td>" + MarkupText(item->designator) +
+                "</td><td>" + MarkupText(item->result) + "</td><td>" + MarkupText(item->resultType) + "</td><td>" +
+                MarkupText(item->description) + "</td><td>" + MarkupText(item->comment) + "</td><td>" +
+                MarkupText(item->evaluationTime) + "</td></tr>\n";
+    }
+    page += "</tbody>\n</table>\n<p>" + std::to_string(report.items.size()) + " items: " + std::to_string(passed) +
+            " passed, " + std::to_string(failed) + " failed, " + std::to_string(errors) +
+            " could not be evaluated.</p>\n</body>\n</html>\n";
+    return page;
+}

@@ -1,0 +1,10 @@
+#pragma once
+// The run as one self-contained HTML page for people: no script, and no style sheet, font
+// or image from elsewhere, so it reads the same with scripting off and offline. The run's
+// facts, the outcome in words, an inline SVG picture of the passed, failed and error counts,
+// and the items in a table, the failed and error ones first and marked.
+#include "tool/JsonReport.h"
+
+#include <string>
+
+std::string HtmlDocument(const RunRecord& run);

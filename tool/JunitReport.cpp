@@ -1,0 +1,68 @@
+#include "tool/JunitReport.h"
+
+#include "text/Transcoding.h"
+#include "tool/ItemStatus.h"
+#include "tool/MarkupText.h"
+
+#include <cstdio>
+
+namespace {
+
+std::string Attribute(const char* name, std::string_view value)
+{
+    return std::string(" ") + name + "=\"" + MarkupText(value) + "\"";
+}
+
+std::string Seconds(double seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6f", seconds);
+    return text;
+}
+
+}  // namespace
+
+std::string JunitDocument(const RunRecord& run)
+{
+    const RunReport& report = run.report;
+    const std::string document = Narrow(View(report.request.document));
+    const bool completed = CompletedStatus(report.outcome.status);
+    std::size_t failures = 0, errors = completed ? 0 : 1;
+    std::string cases;
+    for (const ListedItem& item : report.items) {
+        const ItemStatus status = StatusOf(item.result, item.resultType);
+        const std::optional<std::int64_t> microseconds = EvaluationMicroseconds(item.evaluationTime);
+        cases += "    <testcase" + Attribute("name", item.designator) + Attribute("classname", document) +
+                 Attribute("time", Seconds(microseconds ? static_cast<double>(*microseconds) / 1e6 : 0.0));
+        if (status == ItemStatus::Passed) {
+            cases += "/>\n";
+            continue;
+        }
+        const char* element = status == ItemStatus::Error ? "error" : "failure";
+        ++(status == ItemStatus::Error ? errors : failures);
+        cases += ">\n      <" + std::string(element) + Attribute("message", item.comment.empty() ? item.result : item.comment) +
+                 Attribute("type", item.result) + ">" +
+                 MarkupText("Result: " + item.result + "\nResult type: " + item.resultType + "\nDescription: " +
+                            item.description + "\nComment: " + item.comment) +
+                 "</" + element + ">\n    </testcase>\n";
+    }
+    if (!completed)
+        cases += "    <testcase" + Attribute("name", "evaluation") + Attribute("classname", document) +
+                 Attribute("time", Seconds(static_cast<double>(report.milliseconds) / 1000.0)) + ">\n      <error" +
+                 Attribute("message", report.outcome.message) +
+                 Attribute("type", report.outcome.name ? report.outcome.name : "Failed") + "/>\n    </testcase>\n";
+    const std::size_t tests = report.items.size() + (completed ? 0 : 1);
+    const std::string counts = Attribute("tests", std::to_string(tests)) + Attribute("failures", std::to_string(failures)) +
+                               Attribute("errors", std::to_string(errors));
+    const std::string time = Attribute("time", Seconds(static_cast<double>(report.milliseconds) / 1000.0));
+    // JUnit's time stamp has no zone: the run's UTC time without its "Z".
+    std::string timestamp = run.started.substr(0, 19);
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites" + Attribute("name", "Verimark") + counts + time +
+           ">\n  <testsuite" + Attribute("name", document) + counts + Attribute("skipped", "0") + time +
+           Attribute("timestamp", timestamp) + Attribute("hostname", HostName()) + ">\n    <properties>\n" +
+           "      <property" + Attribute("name", "url") + Attribute("value", Narrow(View(report.request.url))) + "/>\n" +
+           "      <property" + Attribute("name", "exitStatus") +
+           Attribute("value", std::to_string(static_cast<int>(report.outcome.status))) + "/>\n" +
+           "      <property" + Attribute("name", "outcome") + Attribute("value", report.outcome.message) + "/>\n" +
+           "    </properties>\n" + cases + "  </testsuite>\n</testsuites>\n";
+}
