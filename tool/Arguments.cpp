@@ -71,6 +71,8 @@ Arguments ReadArguments(const std::vector<std::wstring>& argv)
             read.options.json = read.options.exitCodes = true;
         } else if (a == L"--exit-codes") {
             read.options.exitCodes = true;
+        } else if (a == L"--check") {
+            read.options.check = true;
         } else if (a == L"--quiet") {
             read.options.quiet = true;
         } else if (a == L"--output") {

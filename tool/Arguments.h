@@ -16,6 +16,7 @@ struct ReportOutput {
 struct ToolOptions {
     bool json = false;
     bool exitCodes = false;
+    bool check = false;  // --check: look at what stands in the way of a run, run nothing
     bool quiet = false;  // no progress lines; standard error only for a run that did not complete
     std::vector<ReportOutput> outputs;  // in the order given
     std::optional<std::uint32_t> timeoutSeconds;

@@ -5,6 +5,7 @@
 #include "tool/ErrorLine.h"
 #include "tool/ExitStatus.h"
 #include "tool/JsonReport.h"
+#include "tool/ReadinessCheck.h"
 #include "tool/ReportFiles.h"
 
 #include <fcntl.h>
@@ -56,6 +57,9 @@ void PrintHelp()
     std::printf("    --json              at the end, one JSON document in UTF-8 on standard output; progress\n");
     std::printf("                        lines go to standard error; implies --exit-codes\n");
     std::printf("    --exit-codes        end with the exit statuses below\n");
+    std::printf("    --check             look at what stands in the way of a run (agent, version, directories,\n");
+    std::printf("                        lock, a waiting request), one line each, and end with the status a run\n");
+    std::printf("                        would get now; runs nothing (Verimark --check, alone)\n");
     std::printf("    --output FORMAT:PATH  also write a report file, FORMAT json, junit or html (repeatable)\n");
     std::printf("    --quiet             no progress lines; standard error only when the evaluation did not\n");
     std::printf("                        complete (its one line of explanation)\n");
@@ -137,6 +141,16 @@ int RunCommandLine(const std::vector<std::wstring>& argv)
     const bool dForm = n == 2 && option == L"-d";
     const bool cForm = (n == 4 || n == 5) && option == L"-c";
     const bool xForm = (n == 5 || n == 6) && option == L"-x";
+    if (options.check && arguments.error.empty() && n != 1)
+        arguments.error = "--check stands alone: it runs no evaluation";
+    if (options.check && arguments.error.empty()) {
+        const ReadinessReport readiness = CheckReadiness();
+        for (const std::string& line : readiness.lines)
+            std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
+        cancellation.Finished();
+        return static_cast<int>(readiness.status);
+    }
 
     RunRecord record;
     record.started = UtcNow();

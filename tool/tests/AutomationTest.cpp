@@ -14,6 +14,7 @@
 #include <cstring>
 #include <optional>
 #include <regex>
+#include <set>
 #include <string>
 
 namespace {
@@ -178,6 +179,62 @@ TEST_F(Automation, ReportFilesSayWhatTheItemsSay)
     EXPECT_EQ(failed.exitCode, 9u) << failed.err;
     EXPECT_NE(failed.err.find("could not write the report \""), std::string::npos) << failed.err;
     EXPECT_NE(junit.Attributes(), INVALID_FILE_ATTRIBUTES);
+}
+
+// --check in each state the stand-in agent can be put in: one line per condition, the status
+// a run would get, and nothing written in either directory, nor the lock kept.
+TEST_F(Automation, CheckSaysWhatStandsInTheWay)
+{
+    const struct {
+        const char* what;
+        Before before;
+        bool agent;
+        DWORD status;
+        const char* line;
+    } cases[] = {
+        {"ready", Before::Nothing, true, 0, "A run now: status 0 (ready)"},
+        {"not installed", Before::NoVersion, false, 3, "Agent: not installed"},
+        {"no directory value", Before::NoDirectoryValue, false, 3, "Request directory: not configured"},
+        {"too old", Before::TooOld, false, 4, "Agent: version 4.1.7 ("},
+        {"stopped", Before::Nothing, false, 5, "Agent running: no"},
+        {"lock held", Before::LockHeld, false, 6, "Lock: held by another compliance session"},
+        {"a request waits", Before::RequestWaiting, false, 7, "Waiting request: request.xml has waited "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        switch (c.before) {
+        case Before::NoVersion: registry_.Remove(ClientKeyPath, L"Version"); break;
+        case Before::NoDirectoryValue: registry_.Remove(ApiKeyPath, L"RequestDir"); break;
+        case Before::TooOld: registry_.SetString(ClientKeyPath, L"Version", L"4.1.7"); break;
+        case Before::RequestWaiting: WriteRaw(requestFile_, "<left/>"); break;
+        default: break;
+        }
+        std::optional<ComplianceLock> held;
+        if (c.before == Before::LockHeld) {
+            ASSERT_TRUE(held.emplace().Acquire());
+        }
+        if (c.before != Before::Nothing && c.status != 5)
+            agentMutex_.Reset(CreateMutexW(nullptr, FALSE, L"Global\\One Quorlan TVKClient At A Time"));
+        auto agent = c.agent ? StartAgent({}, L"" VERIMARK_SAMPLE_DATA, L"250") : nullptr;
+        const std::set<std::wstring> requests = NamesIn(requestDir_), responses = NamesIn(responseDir_);
+        const Finished run = RunTool({L"--check"});
+        EXPECT_EQ(run.exitCode, c.status) << run.out;
+        EXPECT_NE(run.out.find(c.line), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("Response directory: "), std::string::npos) << run.out;
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(NamesIn(requestDir_), requests);
+        EXPECT_EQ(NamesIn(responseDir_), responses);
+        held.reset();
+        EXPECT_TRUE(ComplianceLock().Acquire());  // the look let go of it
+        agent.reset();
+        StopAgent();
+        DeleteFileW(Wide(requestFile_).c_str());
+        registry_.SetString(ClientKeyPath, L"Version", L"4.1.8");
+        registry_.SetString(ApiKeyPath, L"RequestDir", std::wstring(Wide(requestDir_)));
+    }
+    const Finished mixed = RunTool({L"--check", L"-c", url, L"pass.xml"});
+    EXPECT_EQ(mixed.exitCode, static_cast<DWORD>(-1)) << mixed.out;
+    EXPECT_NE(mixed.err.find("--check stands alone"), std::string::npos) << mixed.err;
 }
 
 // --quiet: no progress line anywhere; standard error empty for every evaluation that

@@ -1,0 +1,172 @@
+#include "tool/ReadinessCheck.h"
+
+#include "compliance/AgentChecks.h"
+#include "compliance/ComplianceLock.h"
+#include "compliance/Registry.h"
+#include "compliance/ResultCodes.h"
+#include "errors/LocalMemoryHolder.h"
+#include "files/LocalPath.h"
+#include "text/Transcoding.h"
+
+#include <aclapi.h>
+
+#include <optional>
+
+namespace {
+
+namespace R = ComplianceResult;
+
+const char* ViewName(RegistryView view)
+{
+    return view == RegistryView::Own ? (sizeof(void*) == 8 ? "the 64-bit view" : "the 32-bit view")
+                                     : (sizeof(void*) == 8 ? "the 32-bit view" : "the 64-bit view");
+}
+
+// Whether an ordinary user may create files in the directory: an allowing entry of its
+// descriptor for Everyone, the Users, the Authenticated Users or the interactive users that
+// grants adding a file. Nothing when the descriptor cannot be read.
+std::optional<bool> OthersMayCreate(const std::wstring& path)
+{
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                              nullptr, &descriptor) != ERROR_SUCCESS)
+        return std::nullopt;
+    const LocalMemoryHolder held(descriptor);
+    if (!dacl)
+        return true;  // no list at all: everyone may do anything
+    static const WELL_KNOWN_SID_TYPE others[] = {WinWorldSid, WinBuiltinUsersSid, WinAuthenticatedUserSid,
+                                                 WinInteractiveSid};
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        if (!GetAce(dacl, i, &ace))
+            continue;
+        const auto* header = static_cast<const ACE_HEADER*>(ace);
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE))
+            continue;
+        const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+        if (!(allowed->Mask & (FILE_ADD_FILE | GENERIC_WRITE | GENERIC_ALL)))
+            continue;
+        PSID sid = const_cast<DWORD*>(&allowed->SidStart);
+        for (const WELL_KNOWN_SID_TYPE other : others)
+            if (IsWellKnownSid(sid, other))
+                return true;
+    }
+    return false;
+}
+
+struct Look {
+    ReadinessReport report;
+    bool settled = false;  // the status is the first thing that stands in the way
+
+    void Line(std::string text) { report.lines.push_back(std::move(text)); }
+    void Stop(ExitStatus status)
+    {
+        if (!settled) {
+            report.status = status;
+            settled = true;
+        }
+    }
+};
+
+void LookAtDirectory(Look& look, const char* label, const wchar_t* value)
+{
+    const RegistryString read = ReadRegistryStringWithView(ApiKeyPath, value);
+    const std::string name = Narrow(std::wstring_view(value));
+    if (!read.text || read.text->Empty()) {
+        look.Line(std::string(label) + ": not configured (no \"" + name + "\" under HKLM\\SOFTWARE\\Quorlan\\VerimarkAPI)");
+        look.Stop(ExitStatus::NotInstalled);
+        return;
+    }
+    const std::string path(read.text->StringView());
+    if (const char* why = WhyNotAbsoluteLocalPath(*read.text)) {
+        look.Line(std::string(label) + ": \"" + path + "\" cannot be used: " + why);
+        look.Stop(ExitStatus::NotInstalled);
+        return;
+    }
+    const CopiedU16String wide = TranscodeU8ToU16(*read.text);
+    const std::wstring widePath(wide.StringView());
+    const DWORD attributes = GetFileAttributesW(widePath.c_str());
+    std::string what;
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        what = "not there yet (a run makes it, with permissions of its own)";
+    } else if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        what = "a file, not a directory: a run cannot use it";
+        look.Stop(ExitStatus::NotInstalled);
+    } else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        what = "a link or a mount point: a run refuses it";
+        look.Stop(ExitStatus::NotInstalled);
+    } else {
+        const std::optional<bool> others = OthersMayCreate(widePath);
+        what = "a directory; non-administrators " +
+               std::string(!others ? "may or may not create files in it (its permissions cannot be read)"
+                           : *others ? "may create files in it"
+                                     : "may not create files in it");
+    }
+    look.Line(std::string(label) + ": " + path + " (" + ViewName(*read.view) + "): " + what);
+}
+
+}  // namespace
+
+ReadinessReport CheckReadiness()
+{
+    Look look;
+    // The lock first, as Open takes it: held only for the look.
+    {
+        ComplianceLock lock;
+        if (lock.Acquire()) {
+            look.Line("Lock: free (no other compliance session runs on this machine)");
+            lock.Release();
+        } else {
+            look.Line("Lock: held by another compliance session on this machine");
+            look.Stop(ExitStatus::Busy);
+        }
+    }
+    const RegistryString version = ReadRegistryStringWithView(ClientKeyPath, L"Version");
+    switch (CheckAgentVersion()) {
+    case R::Success:
+        look.Line("Agent: installed, version " + std::string(version.text->StringView()) + " (" +
+                  ViewName(*version.view) + "), recent enough (4.1.8 or later is needed)");
+        break;
+    case R::VersionTooOld:
+        look.Line("Agent: version " + std::string(version.text->StringView()) + " (" + ViewName(*version.view) +
+                  "), too old: 4.1.8 or later is needed");
+        look.Stop(ExitStatus::AgentTooOld);
+        break;
+    default:
+        look.Line("Agent: not installed (no \"Version\" under HKLM\\Software\\Quorlan\\EnterpriseClient in either "
+                  "registry view)");
+        look.Stop(ExitStatus::NotInstalled);
+        break;
+    }
+    if (IsAgentRunning()) {
+        look.Line("Agent running: yes (its mutex exists)");
+    } else {
+        look.Line("Agent running: no (start TVKClient)");
+        look.Stop(ExitStatus::AgentNotRunning);
+    }
+    LookAtDirectory(look, "Request directory", L"RequestDir");
+    LookAtDirectory(look, "Response directory", L"ResponseDir");
+    // A request that waits: nobody took it, and a run would be refused.
+    if (const std::optional<CopiedU8String> requests = ReadRegistryString(ApiKeyPath, L"RequestDir");
+        requests && !requests->Empty()) {
+        const std::wstring waiting = std::wstring(TranscodeU8ToU16(*requests).StringView()) + L"\\request.xml";
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (GetFileAttributesExW(waiting.c_str(), GetFileExInfoStandard, &data)) {
+            FILETIME now;
+            GetSystemTimeAsFileTime(&now);
+            const auto ticks = [](const FILETIME& t) { return (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+            const std::uint64_t age = ticks(now) >= ticks(data.ftLastWriteTime)
+                                          ? (ticks(now) - ticks(data.ftLastWriteTime)) / 10000000
+                                          : 0;
+            look.Line("Waiting request: request.xml has waited " + std::to_string(age) +
+                      " seconds without the agent taking it");
+            look.Stop(ExitStatus::NoResponse);
+        } else {
+            look.Line("Waiting request: none");
+        }
+    }
+    look.Line("A run now: status " + std::to_string(static_cast<int>(look.report.status)) +
+              (look.report.status == ExitStatus::Compliant ? " (ready)" : ""));
+    return look.report;
+}
