@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -44,8 +45,17 @@ UniqueHandle Start(const std::wstring& program, const std::vector<std::wstring>&
     startup.hStdError = err;
     PROCESS_INFORMATION info{};
     std::wstring line = CommandLine(program, arguments);
-    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, creation, nullptr, nullptr, &startup, &info))
-        throw std::runtime_error("cannot start a program");
+    // A loaded machine's Wine now and then fails a start it makes the next moment: a start
+    // is tried three times before the test is told, with the system's code.
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, creation, nullptr, nullptr, &startup,
+                           &info))
+            break;
+        const DWORD code = GetLastError();
+        if (attempt == 3)
+            throw std::runtime_error("cannot start a program (error " + std::to_string(code) + ")");
+        Sleep(500);
+    }
     const UniqueHandle thread(info.hThread);
     return UniqueHandle(info.hProcess);
 }
