@@ -34,6 +34,12 @@ protected:
         WriteRaw(FileLocation::Child(data, "__TVKData\\actionsite\\__Compliance\\fail.xml"),
                  "<ComplianceDocument><Check Designator=\"gone\"><DirectoryExists Path=\"C:\\no such folder\"/></Check>"
                  "</ComplianceDocument>");
+        // A name in Cyrillic and CJK ("Проверка 検査"), as the agent finds it on disk.
+        WriteRaw(FileLocation::Child(data, "__TVKData\\actionsite\\__Compliance\\"
+                                           "\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB2\xD0\xB5\xD1\x80\xD0\xBA\xD0\xB0 "
+                                           "\xE6\xA4\x9C\xE6\x9F\xBB.xml"),
+                 "<ComplianceDocument><Check Designator=\"windows\"><DirectoryExists Path=\"C:\\windows\"/></Check>"
+                 "</ComplianceDocument>");
         // One of each: passed, failed (its description full of markup), not evaluated.
         WriteRaw(FileLocation::Child(data, "__TVKData\\actionsite\\__Compliance\\mixed.xml"),
                  "<ComplianceDocument><Check Designator=\"windows\"><DirectoryExists Path=\"C:\\windows\"/></Check>"
@@ -115,6 +121,9 @@ INSTANTIATE_TEST_SUITE_P(
         Outcome{"EveryCheckPasses", Before::Nothing, true, {}, {L"-c", L"<url>", L"pass.xml"}, 0, "", true},
         Outcome{"ACheckFails", Before::Nothing, true, {}, {L"-c", L"<url>", baseline}, 1, ""},
         Outcome{"NoItems", Before::Nothing, true, {}, {L"-c", L"<url>", L"empty.xml"}, 14, "", true},
+        // The name reaches the agent as it was given: it finds that document and no other.
+        Outcome{"CyrillicAndCjkDocumentName", Before::Nothing, true, {},
+                {L"-c", L"<url>", L"\u041F\u0440\u043E\u0432\u0435\u0440\u043A\u0430 \u691C\u67FB.xml"}, 0, "", true},
         Outcome{"ACheckNotEvaluated", Before::Nothing, true, {}, {L"-c", L"<url>", L"unevaluated.xml"}, 15, "", true},
         Outcome{"ArgumentsNotUnderstood", Before::Nothing, false, {}, {L"-c", L"<url>"}, 2, ""},
         Outcome{"NoVersion", Before::NoVersion, false, {}, {L"-c", L"<url>", L"d"}, 3,
