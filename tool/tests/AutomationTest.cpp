@@ -190,6 +190,31 @@ TEST_F(Automation, ReportFilesSayWhatTheItemsSay)
     EXPECT_NE(junit.Attributes(), INVALID_FILE_ATTRIBUTES);
 }
 
+// A run of 100 000 items: its JSON document, and its JUnit report's counts, read whole.
+TEST_F(Automation, AHundredThousandItemsReadWhole)
+{
+    if (TimeScale() > 1)
+        GTEST_SKIP() << "under emulation this run takes minutes; the native suite reads it";
+    auto agent = StartAgent({L"many-items:100000"}, L"" VERIMARK_SAMPLE_DATA, L"250");
+    const FileLocation junit = scratch_ / "many.xml";
+    const Finished run = RunTool({L"--json", L"--quiet", L"--output", L"junit:" + Wide(junit), L"-c", url,
+                                  L"Workstation Baseline"});
+    EXPECT_EQ(run.exitCode, 1u) << run.err;
+    const JsonValue document = ParseJson(run.out);
+    const std::vector<JsonValue>& items = document["items"].elements;
+    ASSERT_EQ(items.size(), 100000u);
+    std::size_t failed = 0;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        EXPECT_EQ(items[i]["designator"].text, "generated-" + std::to_string(i));
+        failed += items[i]["status"].text == "failed";
+    }
+    EXPECT_EQ(failed, 33334u);  // every third: "False"
+    const std::string report = ReadWholeFile(junit);
+    EXPECT_NE(report.find("<testsuite name=\"Workstation Baseline\" tests=\"100000\" failures=\"33334\" errors=\"0\""),
+              std::string::npos);
+    EXPECT_EQ(Count(report, "<testcase "), 100000u);
+}
+
 // --check in each state the stand-in agent can be put in: one line per condition, the status
 // a run would get, and nothing written in either directory, nor the lock kept.
 TEST_F(Automation, CheckSaysWhatStandsInTheWay)
