@@ -12,13 +12,10 @@
 
 #include <atomic>
 #include <string>
-#include <vector>
 
 // What one run left, shared by the result and every object taken from it.
 struct EvaluationRecord {
-    RunRecord run;  // the report keeps every item
-    std::vector<ItemStatus> statuses;
-    long passed = 0, failed = 0, errors = 0;
+    RunRecord run;  // the report keeps every item, and counts them by what they say
     bool haveAnswer = false;  // the evaluation completed and its answer was kept
     std::string answer;       // its very bytes
     std::optional<FileLocation> answerLocation;
@@ -205,6 +202,19 @@ private:
 };
 
 const ListedItem& ItemOf(const CEvaluationItem& item) { return item.record->run.report.items[item.index]; }
+ItemStatus StatusOfItem(const CEvaluationItem& item) { return StatusOf(ItemOf(item).result, ItemOf(item).resultType); }
+
+// A member that hands out a plain value.
+template <class Value, class Out>
+HRESULT Give(Value value, Out* pVal)
+{
+    return GuardedMember([&] {
+        if (!pVal)
+            return E_POINTER;
+        *pVal = static_cast<Out>(value);
+        return S_OK;
+    });
+}
 
 }  // namespace
 
@@ -241,33 +251,18 @@ HRESULT CEvaluation::Run(VARIANT url, VARIANT document, long flags, long timeout
             record->run.report = DriveRun(request, limits, keeper);
         }
         record->run.ended = UtcNow();
-        for (const ListedItem& item : record->run.report.items) {
-            const ItemStatus status = StatusOf(item.result, item.resultType);
-            record->statuses.push_back(status);
-            ++(status == ItemStatus::Passed ? record->passed : status == ItemStatus::Error ? record->errors : record->failed);
-        }
         return Make<CEvaluationResult>(IID_IEvaluationResult, std::shared_ptr<const EvaluationRecord>(record), pVal);
     });
 }
 
 HRESULT CEvaluationResult::get_ExitStatus(long* pVal)
 {
-    return GuardedMember([&] {
-        if (!pVal)
-            return E_POINTER;
-        *pVal = static_cast<long>(record->run.report.outcome.status);
-        return S_OK;
-    });
+    return Give(static_cast<long>(record->run.report.outcome.status), pVal);
 }
 
 HRESULT CEvaluationResult::get_Compliant(VARIANT_BOOL* pVal)
 {
-    return GuardedMember([&] {
-        if (!pVal)
-            return E_POINTER;
-        *pVal = record->run.report.outcome.status == ExitStatus::Compliant ? VARIANT_TRUE : VARIANT_FALSE;
-        return S_OK;
-    });
+    return Give(record->run.report.outcome.status == ExitStatus::Compliant ? VARIANT_TRUE : VARIANT_FALSE, pVal);
 }
 
 HRESULT CEvaluationResult::get_Message(BSTR* pVal)
@@ -318,12 +313,7 @@ HRESULT CEvaluationResult::Export(BSTR path)
 
 HRESULT CEvaluationItems::get_Count(long* pVal)
 {
-    return GuardedMember([&] {
-        if (!pVal)
-            return E_POINTER;
-        *pVal = static_cast<long>(record->run.report.items.size());
-        return S_OK;
-    });
+    return Give(record->run.report.items.size(), pVal);
 }
 
 HRESULT CEvaluationItems::get_Item(long index, IEvaluationItem** pVal)
@@ -416,52 +406,27 @@ HRESULT CEvaluationItem::get_EvaluationTimeMicroseconds(VARIANT* pVal)
 
 HRESULT CEvaluationItem::get_Passed(VARIANT_BOOL* pVal)
 {
-    return GuardedMember([&] {
-        if (!pVal)
-            return E_POINTER;
-        *pVal = record->statuses[index] == ItemStatus::Passed ? VARIANT_TRUE : VARIANT_FALSE;
-        return S_OK;
-    });
+    return Give(StatusOfItem(*this) == ItemStatus::Passed ? VARIANT_TRUE : VARIANT_FALSE, pVal);
 }
 
 HRESULT CEvaluationItem::get_Status(BSTR* pVal)
 {
-    return GuardedMember([&] { return Text(StatusName(record->statuses[index]), pVal); });
+    return GuardedMember([&] { return Text(StatusName(StatusOfItem(*this)), pVal); });
 }
 
 HRESULT CEvaluationSummary::get_Total(long* pVal)
 {
-    return GuardedMember([&] {
-        if (!pVal)
-            return E_POINTER;
-        *pVal = static_cast<long>(record->run.report.items.size());
-        return S_OK;
-    });
+    return Give(record->run.report.total, pVal);
 }
 HRESULT CEvaluationSummary::get_Passed(long* pVal)
 {
-    return GuardedMember([&] {
-        if (!pVal)
-            return E_POINTER;
-        *pVal = record->passed;
-        return S_OK;
-    });
+    return Give(record->run.report.itemsPassed, pVal);
 }
 HRESULT CEvaluationSummary::get_Failed(long* pVal)
 {
-    return GuardedMember([&] {
-        if (!pVal)
-            return E_POINTER;
-        *pVal = record->failed;
-        return S_OK;
-    });
+    return Give(record->run.report.itemsFailed, pVal);
 }
 HRESULT CEvaluationSummary::get_Errors(long* pVal)
 {
-    return GuardedMember([&] {
-        if (!pVal)
-            return E_POINTER;
-        *pVal = record->errors;
-        return S_OK;
-    });
+    return Give(record->run.report.itemsNotEvaluated, pVal);
 }

@@ -22,6 +22,13 @@ enum class ExitStatus : int {
     NotEvaluated = 15,
 };
 
+// Whether the status is that of an evaluation that completed (0, 1, 14, 15).
+constexpr bool CompletedStatus(ExitStatus status)
+{
+    return status == ExitStatus::Compliant || status == ExitStatus::NotCompliant || status == ExitStatus::NoItems ||
+           status == ExitStatus::NotEvaluated;
+}
+
 struct ExitStatusMeaning {
     ExitStatus status;
     const char* meaning;

@@ -57,18 +57,12 @@ std::string HtmlDocument(const RunRecord& run)
     const RunReport& report = run.report;
     const std::string document = Narrow(View(report.request.document));
     std::vector<std::pair<ItemStatus, const ListedItem*>> items;
-    std::size_t counts[3] = {};
-    for (const ListedItem& item : report.items) {
-        const ItemStatus status = StatusOf(item.result, item.resultType);
-        ++counts[static_cast<int>(status)];
-        items.emplace_back(status, &item);
-    }
+    for (const ListedItem& item : report.items)
+        items.emplace_back(StatusOf(item.result, item.resultType), &item);
     // Failed first, then those that could not be evaluated, then the passed; each in order.
     const auto rank = [](ItemStatus s) { return s == ItemStatus::Failed ? 0 : s == ItemStatus::Error ? 1 : 2; };
     std::stable_sort(items.begin(), items.end(), [&](const auto& a, const auto& b) { return rank(a.first) < rank(b.first); });
-    const std::size_t passed = counts[static_cast<int>(ItemStatus::Passed)],
-                      failed = counts[static_cast<int>(ItemStatus::Failed)],
-                      errors = counts[static_cast<int>(ItemStatus::Error)];
+    const std::size_t passed = report.itemsPassed, failed = report.itemsFailed, errors = report.itemsNotEvaluated;
 
     char duration[32];
     std::snprintf(duration, sizeof duration, "%.3f s", static_cast<double>(report.milliseconds) / 1000.0);

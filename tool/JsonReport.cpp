@@ -42,11 +42,6 @@ std::optional<std::string> AgentVersionText()
     return std::nullopt;
 }
 
-bool CompletedStatus(ExitStatus status)
-{
-    return status == ExitStatus::Compliant || status == ExitStatus::NotCompliant || status == ExitStatus::NoItems ||
-           status == ExitStatus::NotEvaluated;
-}
 
 std::string UtcNow()
 {

@@ -19,5 +19,3 @@ std::string UtcNow();
 // installation records it (nothing when it records none).
 std::string HostName();
 std::optional<std::string> AgentVersionText();
-// Whether the status is that of an evaluation that completed (0, 1, 14, 15).
-bool CompletedStatus(ExitStatus status);

@@ -27,7 +27,7 @@ std::string JunitDocument(const RunRecord& run)
     const RunReport& report = run.report;
     const std::string document = Narrow(View(report.request.document));
     const bool completed = CompletedStatus(report.outcome.status);
-    std::size_t failures = 0, errors = completed ? 0 : 1;
+    const std::size_t failures = report.itemsFailed, errors = report.itemsNotEvaluated + (completed ? 0 : 1);
     std::string cases;
     for (const ListedItem& item : report.items) {
         const ItemStatus status = StatusOf(item.result, item.resultType);
@@ -39,7 +39,6 @@ std::string JunitDocument(const RunRecord& run)
             continue;
         }
         const char* element = status == ItemStatus::Error ? "error" : "failure";
-        ++(status == ItemStatus::Error ? errors : failures);
         cases += ">\n      <" + std::string(element) + Attribute("message", item.comment.empty() ? item.result : item.comment) +
                  Attribute("type", item.result) + ">" +
                  MarkupText("Result: " + item.result + "\nResult type: " + item.resultType + "\nDescription: " +
