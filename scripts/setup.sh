@@ -16,7 +16,6 @@ packages=(
   wine wine64
   googletest
   libxml2-dev g++ llvm
-  nlohmann-json3-dev
   libwine-dev
   clang libclang-rt-14-dev
   wixl msitools

@@ -4,12 +4,10 @@
 #include "tool/Cancellation.h"
 #include "tool/ErrorLine.h"
 #include "tool/ExitStatus.h"
+#include "tool/ItemSpool.h"
 #include "tool/JsonReport.h"
 #include "tool/ReadinessCheck.h"
 #include "tool/ReportFiles.h"
-
-#include <fcntl.h>
-#include <io.h>
 
 #include <cstdio>
 #include <optional>
@@ -88,18 +86,6 @@ int StatusWithoutExitCodes(const Outcome& outcome, int formStatus)
     }
 }
 
-// The document's bytes as they are: standard output untranslated, for once.
-void WriteJson(const std::string& document)
-{
-    std::fflush(stdout);
-    const int previous = _setmode(_fileno(stdout), _O_BINARY);
-    std::fwrite(document.data(), 1, document.size(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-    if (previous != -1)
-        _setmode(_fileno(stdout), previous);
-}
-
 }  // namespace
 
 void PrintUsage()
@@ -156,7 +142,17 @@ int RunCommandLine(const std::vector<std::wstring>& argv)
     record.started = UtcNow();
     RunSettings settings;
     settings.json = options.json;
-    settings.limits.keepItems = !options.outputs.empty();
+    // The JSON document goes out as the items are read; the report files are written at the
+    // end from a spool of the items.
+    std::optional<StandardOutputSink> standardOutput;
+    std::optional<JsonReportWriter> json;
+    if (options.json) {
+        json.emplace(standardOutput.emplace(), record.started);
+        settings.feeds.push_back(&*json);
+    }
+    std::optional<ItemSpool> spool;
+    if (!options.outputs.empty())
+        settings.feeds.push_back(&spool.emplace());
     settings.quiet = options.quiet;
     settings.limits.timeoutSeconds = options.timeoutSeconds;
     settings.limits.started = started;
@@ -182,12 +178,14 @@ int RunCommandLine(const std::vector<std::wstring>& argv)
     // The report files tell any outcome; one that cannot be written fails a run that
     // completed, as a failed export does.
     if (!options.outputs.empty())
-        if (const std::optional<Outcome> failed = WriteReports(record, options.outputs);
+        if (const std::optional<Outcome> failed = WriteReports(record, *spool, options.outputs);
             failed && CompletedStatus(record.report.outcome.status))
             record.report.outcome = *failed;
     WriteErrorLine(record.report.outcome, dForm);
-    if (options.json)
-        WriteJson(JsonDocument(record));
+    if (json) {
+        json->End(record);
+        standardOutput->Write("\n");
+    }
     cancellation.Finished();
     return options.exitCodes ? static_cast<int>(record.report.outcome.status)
                              : StatusWithoutExitCodes(record.report.outcome, formStatus);

@@ -4,9 +4,7 @@
 #include "tool/ItemStatus.h"
 #include "tool/MarkupText.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <vector>
 
 namespace {
 
@@ -52,21 +50,14 @@ std::string CountsPicture(std::size_t passed, std::size_t failed, std::size_t er
 
 }  // namespace
 
-std::string HtmlDocument(const RunRecord& run)
+void WriteHtmlDocument(const RunRecord& run, const ItemSource& items, ReportSink& sink)
 {
     const RunReport& report = run.report;
     const std::string document = Narrow(View(report.request.document));
-    std::vector<std::pair<ItemStatus, const ListedItem*>> items;
-    for (const ListedItem& item : report.items)
-        items.emplace_back(StatusOf(item.result, item.resultType), &item);
-    // Failed first, then those that could not be evaluated, then the passed; each in order.
-    const auto rank = [](ItemStatus s) { return s == ItemStatus::Failed ? 0 : s == ItemStatus::Error ? 1 : 2; };
-    std::stable_sort(items.begin(), items.end(), [&](const auto& a, const auto& b) { return rank(a.first) < rank(b.first); });
     const std::size_t passed = report.itemsPassed, failed = report.itemsFailed, errors = report.itemsNotEvaluated;
-
     char duration[32];
     std::snprintf(duration, sizeof duration, "%.3f s", static_cast<double>(report.milliseconds) / 1000.0);
-    std::string page =
+    sink.Write(
         "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
         "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'\">\n"
         "<title>Verimark: " + MarkupText(document) + "</title>\n"
@@ -83,19 +74,27 @@ std::string HtmlDocument(const RunRecord& run)
         Fact("Ended (UTC)", run.ended) + Fact("Duration", duration) + "</table>\n" +
         CountsPicture(passed, failed, errors) +
         "<table class=\"items\" id=\"items\">\n<thead><tr><th>Status</th><th>Designator</th><th>Result</th>"
-        "<th>Result type</th><th>Description</th><th>Comment</th><th>Time (&micro;s)</th></tr></thead>\n<tbody>\n";
-    for (const auto& [status, item] : items) {
-        const char* name = StatusName(status);
-        const char* mark = status == ItemStatus::Failed ? "&#10007; failed"
-                           : status == ItemStatus::Error ? "! error"
-                                                         : "&#10003; passed";
-        page += "<tr class=\"" + std::string(name) + "\"><td>" + mark + "</td><td>" + MarkupText(item->designator) +
-                "</td><td>" + MarkupText(item->result) + "</td><td>" + MarkupText(item->resultType) + "</td><td>" +
-                MarkupText(item->description) + "</td><td>" + MarkupText(item->comment) + "</td><td>" +
-                MarkupText(item->evaluationTime) + "</td></tr>\n";
+        "<th>Result type</th><th>Description</th><th>Comment</th><th>Time (&micro;s)</th></tr></thead>\n<tbody>\n");
+    // Failed first, then those that could not be evaluated, then the passed; each in the
+    // answer's order, one pass over the items for each.
+    std::string row;
+    for (const ItemStatus shown : {ItemStatus::Failed, ItemStatus::Error, ItemStatus::Passed}) {
+        if ((shown == ItemStatus::Failed ? failed : shown == ItemStatus::Error ? errors : passed) == 0)
+            continue;
+        const char* mark = shown == ItemStatus::Failed ? "&#10007; failed"
+                           : shown == ItemStatus::Error ? "! error"
+                                                        : "&#10003; passed";
+        items.ForEach([&](const ListedItem& item) {
+            if (StatusOf(item.result, item.resultType) != shown)
+                return;
+            row = "<tr class=\"" + std::string(StatusName(shown)) + "\"><td>" + mark + "</td><td>" +
+                  MarkupText(item.designator) + "</td><td>" + MarkupText(item.result) + "</td><td>" +
+                  MarkupText(item.resultType) + "</td><td>" + MarkupText(item.description) + "</td><td>" +
+                  MarkupText(item.comment) + "</td><td>" + MarkupText(item.evaluationTime) + "</td></tr>\n";
+            sink.Write(row);
+        });
     }
-    page += "</tbody>\n</table>\n<p>" + std::to_string(report.items.size()) + " items: " + std::to_string(passed) +
-            " passed, " + std::to_string(failed) + " failed, " + std::to_string(errors) +
-            " could not be evaluated.</p>\n</body>\n</html>\n";
-    return page;
+    sink.Write("</tbody>\n</table>\n<p>" + std::to_string(report.total) + " items: " + std::to_string(passed) +
+               " passed, " + std::to_string(failed) + " failed, " + std::to_string(errors) +
+               " could not be evaluated.</p>\n</body>\n</html>\n");
 }

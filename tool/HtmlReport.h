@@ -5,6 +5,6 @@
 // and the items in a table, the failed and error ones first and marked.
 #include "tool/JsonReport.h"
 
-#include <string>
 
-std::string HtmlDocument(const RunRecord& run);
+// The counts come from the report; the rows from `items`, read once for each status.
+void WriteHtmlDocument(const RunRecord& run, const ItemSource& items, ReportSink& sink);

@@ -5,23 +5,12 @@
 #include "tool/ItemStatus.h"
 #include "text/Win32.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cstdio>
 
 #ifndef VERIMARK_VERSION
 #error "the build defines VERIMARK_VERSION"
 #endif
 
-namespace {
-
-nlohmann::ordered_json AgentVersion()
-{
-    const std::optional<std::string> version = AgentVersionText();
-    return version ? nlohmann::ordered_json(*version) : nlohmann::ordered_json(nullptr);
-}
-
-}  // namespace
 
 std::string HostName()
 {
@@ -53,49 +42,110 @@ std::string UtcNow()
     return text;
 }
 
-std::string JsonDocument(const RunRecord& run)
+JsonReportWriter::JsonReportWriter(ReportSink& sink, std::string started) : writer_(sink), started_(std::move(started))
 {
-    using nlohmann::ordered_json;
+}
+
+void JsonReportWriter::Begin(const RunRequest& request)
+{
+    if (begun_)
+        return;
+    begun_ = true;
+    JsonWriter& w = writer_;
+    w.BeginObject();
+    w.Key("schemaVersion").Number(2);
+    w.Key("tool").BeginObject().Key("name").Text("Verimark").Key("version").Text(VERIMARK_VERSION).EndObject();
+    w.Key("agent").BeginObject().Key("version");
+    if (const std::optional<std::string> version = AgentVersionText())
+        w.Text(*version);
+    else
+        w.Null();
+    w.EndObject();
+    w.Key("host").Text(HostName());
+    w.Key("started").Text(started_);
+    w.Key("url").Text(Narrow(View(request.url)));
+    w.Key("document").Text(Narrow(View(request.document)));
+    w.Key("flags").Number(request.flags);
+    w.Key("items").BeginArray();
+}
+
+void JsonReportWriter::Item(const ListedItem& item)
+{
+    const ItemStatus status = StatusOf(item.result, item.resultType);
+    const std::optional<std::int64_t> microseconds = EvaluationMicroseconds(item.evaluationTime);
+    JsonWriter& w = writer_;
+    w.BeginObject();
+    w.Key("designator").Text(item.designator);
+    w.Key("result").Text(item.result);
+    w.Key("resultType").Text(item.resultType);
+    w.Key("evaluationTime").Text(item.evaluationTime);
+    w.Key("description").Text(item.description);
+    w.Key("comment").Text(item.comment);
+    w.Key("status").Text(StatusName(status));
+    w.Key("passed").Boolean(status == ItemStatus::Passed);
+    w.Key("evaluationTimeMicroseconds");
+    if (microseconds)
+        w.Number(*microseconds);
+    else
+        w.Null();
+    w.EndObject();
+}
+
+void JsonReportWriter::End(const RunRecord& run)
+{
     const RunReport& report = run.report;
     const Outcome& outcome = report.outcome;
-    ordered_json document;
-    document["schemaVersion"] = 2;
-    document["tool"] = {{"name", "Verimark"}, {"version", VERIMARK_VERSION}};
-    document["agent"] = {{"version", AgentVersion()}};
-    document["host"] = HostName();
-    document["started"] = run.started;
-    document["ended"] = run.ended;
-    document["durationSeconds"] = static_cast<double>(report.milliseconds) / 1000.0;
-    document["url"] = Narrow(View(report.request.url));
-    document["document"] = Narrow(View(report.request.document));
-    document["flags"] = report.request.flags;
+    Begin(report.request);
+    JsonWriter& w = writer_;
+    w.EndArray();
+    w.Key("ended").Text(run.ended);
+    w.Key("durationSeconds").Seconds(report.milliseconds);
     // No code where the session gave none (a time limit, a cancel, a failed export, usage).
-    ordered_json result = {{"status", static_cast<int>(outcome.status)},
-                           {"code", outcome.code != 0 ? ordered_json(outcome.code) : ordered_json(nullptr)}};
-    result["name"] = outcome.name ? ordered_json(outcome.name) : ordered_json(nullptr);
-    result["message"] = outcome.message;
+    w.Key("outcome").BeginObject();
+    w.Key("status").Number(static_cast<int>(outcome.status));
+    w.Key("code");
+    if (outcome.code != 0)
+        w.Number(outcome.code);
+    else
+        w.Null();
+    w.Key("name");
+    if (outcome.name)
+        w.Text(outcome.name);
+    else
+        w.Null();
+    w.Key("message").Text(outcome.message);
     if (!CompletedStatus(outcome.status) && report.lastPercent)
-        result["lastPercent"] = *report.lastPercent;
-    document["outcome"] = result;
-    ordered_json items = ordered_json::array();
-    for (const ListedItem& item : report.items) {
-        const ItemStatus status = StatusOf(item.result, item.resultType);
-        const std::optional<std::int64_t> microseconds = EvaluationMicroseconds(item.evaluationTime);
-        items.push_back({{"designator", item.designator},
-                         {"result", item.result},
-                         {"resultType", item.resultType},
-                         {"evaluationTime", item.evaluationTime},
-                         {"description", item.description},
-                         {"comment", item.comment},
-                         {"status", StatusName(status)},
-                         {"passed", status == ItemStatus::Passed},
-                         {"evaluationTimeMicroseconds",
-                          microseconds ? ordered_json(*microseconds) : ordered_json(nullptr)}});
+        w.Key("lastPercent").Number(*report.lastPercent);
+    w.EndObject();
+    w.Key("summary").BeginObject();
+    w.Key("total").Number(static_cast<std::int64_t>(report.total));
+    w.Key("true").Number(static_cast<std::int64_t>(report.passed));
+    w.Key("false").Number(static_cast<std::int64_t>(report.failed));
+    w.Key("error").Number(static_cast<std::int64_t>(report.errors));
+    w.EndObject();
+    if (report.request.exportPath) {
+        w.Key("export").BeginObject();
+        w.Key("path").Text(Narrow(View(*report.request.exportPath)));
+        w.Key("written").Boolean(report.exportWritten);
+        w.EndObject();
     }
-    document["items"] = std::move(items);
-    document["summary"] = {
-        {"total", report.total}, {"true", report.passed}, {"false", report.failed}, {"error", report.errors}};
-    if (report.request.exportPath)
-        document["export"] = {{"path", Narrow(View(*report.request.exportPath))}, {"written", report.exportWritten}};
-    return document.dump(2);
+    w.EndObject();
+}
+
+void WriteJsonDocument(const RunRecord& run, const ItemSource& items, ReportSink& sink)
+{
+    JsonReportWriter writer(sink, run.started);
+    writer.Begin(run.report.request);
+    items.ForEach([&](const ListedItem& item) { writer.Item(item); });
+    writer.End(run);
+    sink.Write("\n");
+}
+
+std::string JsonDocument(const RunRecord& run)
+{
+    StringSink sink;
+    WriteJsonDocument(run, KeptItems(run.report.items), sink);
+    std::string& text = sink.Text();
+    text.pop_back();  // a value, without the line end of a file
+    return std::move(text);
 }

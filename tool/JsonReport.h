@@ -1,6 +1,9 @@
 #pragma once
-// The document --json writes at the end of a run: one JSON object in UTF-8, whatever the
-// ANSI code page, with the fields a management tool collects.
+// The document of --json: one JSON object in UTF-8, whatever the ANSI code page, with the
+// fields a management tool collects. It is written as the run goes: the facts known at the
+// start, each item as it is read, then how the run ended, so that no more than one item is
+// held however long the answer.
+#include "tool/JsonWriter.h"
 #include "tool/RunReport.h"
 
 #include <optional>
@@ -11,7 +14,25 @@ struct RunRecord {
     RunReport report;
 };
 
+class JsonReportWriter final : public ItemFeed {
+public:
+    JsonReportWriter(ReportSink& sink, std::string started);
+    // The run's facts: what it was asked, the tool, the agent, the host.
+    void Begin(const RunRequest& request) override;
+    void Item(const ListedItem& item) override;
+    // The end, the outcome and the counts; begins with the report's request first when
+    // nothing began (a command line that ran nothing).
+    void End(const RunRecord& run);
+
+private:
+    JsonWriter writer_;
+    std::string started_;
+    bool begun_ = false;
+};
+
+// The whole document of a run whose report kept its items.
 std::string JsonDocument(const RunRecord& run);
+void WriteJsonDocument(const RunRecord& run, const ItemSource& items, ReportSink& sink);
 
 // Now, in UTC, as "2026-12-09T08:30:05.123Z".
 std::string UtcNow();

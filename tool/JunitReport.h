@@ -5,6 +5,6 @@
 // run that did not complete is one test case, "evaluation", in error with the explanation.
 #include "tool/JsonReport.h"
 
-#include <string>
 
-std::string JunitDocument(const RunRecord& run);
+// The counts come from the report, the test cases from `items`, written one at a time.
+void WriteJunitDocument(const RunRecord& run, const ItemSource& items, ReportSink& sink);

@@ -5,29 +5,30 @@
 #include "tool/JunitReport.h"
 #include "tool/ResponseExport.h"
 
-std::string ReportDocument(const RunRecord& run, ReportOutput::Format format)
+void WriteReport(const RunRecord& run, const ItemSource& items, ReportOutput::Format format, ReportSink& sink)
 {
     switch (format) {
     case ReportOutput::Format::Junit:
-        return JunitDocument(run);
+        return WriteJunitDocument(run, items, sink);
     case ReportOutput::Format::Html:
-        return HtmlDocument(run);
+        return WriteHtmlDocument(run, items, sink);
     case ReportOutput::Format::Json:
-        break;
+        return WriteJsonDocument(run, items, sink);
     }
-    return JsonDocument(run) + "\n";
 }
 
-std::optional<Outcome> WriteReports(const RunRecord& run, const std::vector<ReportOutput>& outputs)
+std::optional<Outcome> WriteReports(const RunRecord& run, const ItemSource& items,
+                                    const std::vector<ReportOutput>& outputs)
 {
     std::optional<Outcome> failed;
     for (const ReportOutput& output : outputs) {
         try {
-            const std::string document = ReportDocument(run, output.format);
-            ExportAnswer(_bstr_t(output.path.c_str()), std::nullopt, [&](DataReceiver& sink) {
-                sink.Begin();
-                sink.Receive(document.data(), document.data() + document.size());
-                sink.End();
+            ExportAnswer(_bstr_t(output.path.c_str()), std::nullopt, [&](DataReceiver& receiver) {
+                receiver.Begin();
+                ReceiverSink sink(receiver);
+                WriteReport(run, items, output.format, sink);
+                sink.Flush();
+                receiver.End();
             });
         } catch (const std::bad_alloc&) {
             throw;

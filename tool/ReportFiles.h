@@ -7,8 +7,9 @@
 #include <optional>
 #include <vector>
 
-// The document of one format for the run.
-std::string ReportDocument(const RunRecord& run, ReportOutput::Format format);
+// The document of one format for the run, its items from `items`, into `sink`.
+void WriteReport(const RunRecord& run, const ItemSource& items, ReportOutput::Format format, ReportSink& sink);
 // Writes every file; tries them all. Nothing when all were written, else the outcome that
 // says which could not be and why (the first such).
-std::optional<Outcome> WriteReports(const RunRecord& run, const std::vector<ReportOutput>& outputs);
+std::optional<Outcome> WriteReports(const RunRecord& run, const ItemSource& items,
+                                    const std::vector<ReportOutput>& outputs);

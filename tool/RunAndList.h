@@ -6,6 +6,7 @@
 #include "tool/RunReport.h"
 
 #include <cstdint>
+#include <vector>
 
 // RunAndList's results.
 inline constexpr std::int32_t RunCompleted = 0;  // the run ended as it should (a failed open or progress included)
@@ -14,8 +15,9 @@ inline constexpr std::int32_t RunExportFailed = -2;  // the response could not b
 
 // What the options change about a run.
 struct RunSettings {
-    bool json = false;  // no listing: progress lines go to standard error, the report keeps the items
+    bool json = false;  // no listing: progress lines go to standard error
     bool quiet = false; // no progress lines anywhere
+    std::vector<ItemFeed*> feeds;  // also told of the run and of each item as it is read
     RunLimits limits;
 };
 

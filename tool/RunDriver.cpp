@@ -172,9 +172,7 @@ void Driver::Item(const _bstr_t (&texts)[6])
     ++(status == ItemStatus::Passed ? report_.itemsPassed
                                     : status == ItemStatus::Failed ? report_.itemsFailed : report_.itemsNotEvaluated);
     if (limits_.keepItems)
-        report_.items.push_back(
-            {Narrow(View(texts[0])), Narrow(View(texts[1])), Narrow(View(texts[2])), Narrow(View(texts[3])), Narrow(View(texts[4])),
-             Narrow(View(texts[5]))});
+        report_.items.push_back(ListedItemOf(texts));
     observer_.Item(texts);
 }
 
@@ -188,6 +186,12 @@ void Driver::Close()
 }
 
 }  // namespace
+
+ListedItem ListedItemOf(const _bstr_t (&texts)[6])
+{
+    return {Narrow(View(texts[0])), Narrow(View(texts[1])), Narrow(View(texts[2])),
+            Narrow(View(texts[3])), Narrow(View(texts[4])), Narrow(View(texts[5]))};
+}
 
 RunReport DriveRun(const RunRequest& request, const RunLimits& limits, RunObserver& observer)
 {

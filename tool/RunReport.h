@@ -7,6 +7,7 @@
 #include "tool/Outcome.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,7 +21,7 @@ struct RunRequest {
 struct RunLimits {
     std::optional<std::uint32_t> timeoutSeconds;
     std::optional<std::uint64_t> started;  // on the sleeper's clock; the driver's start when not given
-    bool keepItems = false;                // the report keeps every item's texts (for the JSON document)
+    bool keepItems = false;                // the report keeps every item's texts (the script objects)
 };
 
 // What a run passes on while it goes, in its order: a presenter prints the listing from it.
@@ -42,6 +43,40 @@ protected:
 // One result item's texts in UTF-8, as the agent gave them.
 struct ListedItem {
     std::string designator, result, resultType, evaluationTime, description, comment;
+};
+ListedItem ListedItemOf(const _bstr_t (&texts)[6]);
+
+// Takes a run's items as they are read: the reports written as the run goes.
+class ItemFeed {
+public:
+    virtual void Begin(const RunRequest& /*request*/) {}
+    virtual void Item(const ListedItem& item) = 0;
+
+protected:
+    ~ItemFeed() = default;
+};
+
+// Hands out a run's items in their order, as often as asked, one at a time.
+class ItemSource {
+public:
+    virtual void ForEach(const std::function<void(const ListedItem&)>& each) const = 0;
+
+protected:
+    ~ItemSource() = default;
+};
+
+// The items a report kept (RunLimits::keepItems).
+class KeptItems final : public ItemSource {
+public:
+    explicit KeptItems(const std::vector<ListedItem>& items) : items_(items) {}
+    void ForEach(const std::function<void(const ListedItem&)>& each) const override
+    {
+        for (const ListedItem& item : items_)
+            each(item);
+    }
+
+private:
+    const std::vector<ListedItem>& items_;
 };
 
 struct RunReport {

@@ -431,7 +431,8 @@ void ExpectTimestamp(const JsonValue& value)
 }
 
 // The document is the only thing on standard output, and a strict parser of its own reads
-// it field by field: texts in UTF-8 whatever the code page.
+// it field by field: texts in UTF-8 whatever the code page. It is written as the run goes:
+// what is known at the start, the items, then how the run ended.
 TEST_F(Automation, JsonDocumentFieldByField)
 {
     auto agent = StartAgent({}, PassingSite(), L"3000");
@@ -440,8 +441,8 @@ TEST_F(Automation, JsonDocumentFieldByField)
     EXPECT_EQ(run.exitCode, 0u) << run.err;
     const JsonValue document = ParseJson(run.out);
     EXPECT_EQ(document.Names(),
-              (std::vector<std::string>{"schemaVersion", "tool", "agent", "host", "started", "ended", "durationSeconds",
-                                        "url", "document", "flags", "outcome", "items", "summary", "export"}));
+              (std::vector<std::string>{"schemaVersion", "tool", "agent", "host", "started", "url", "document", "flags",
+                                        "items", "ended", "durationSeconds", "outcome", "summary", "export"}));
     EXPECT_EQ(document["schemaVersion"].number, 2);
     EXPECT_EQ(document["agent"]["version"].text, "4.1.8");
     EXPECT_GT(document["durationSeconds"].number, 0.0);

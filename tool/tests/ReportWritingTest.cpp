@@ -1,0 +1,135 @@
+// The pieces the reports are written with as a run goes: JSON laid out and escaped as its
+// readers expect, and the spool that gives the report files their items back after the run.
+#include "text/Win32.h"
+#include "tool/ItemSpool.h"
+#include "tool/JsonWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+TEST(JsonWriter, LaysOutDocumentsAsAPrettyPrinterDoes)
+{
+    StringSink sink;
+    JsonWriter w(sink);
+    w.BeginObject();
+    w.Key("empty object").BeginObject().EndObject();
+    w.Key("empty array").BeginArray().EndArray();
+    w.Key("list").BeginArray().Number(-1).Boolean(true).Null();
+    w.BeginObject().Key("a").Text("b").Key("c").BeginArray().Boolean(false).EndArray().EndObject().EndArray();
+    w.Key("seconds").BeginArray().Seconds(0).Seconds(2500).Seconds(3000).Seconds(1234).Seconds(60010).EndArray();
+    w.EndObject();
+    EXPECT_EQ(sink.Text(), "{\n"
+                           "  \"empty object\": {},\n"
+                           "  \"empty array\": [],\n"
+                           "  \"list\": [\n"
+                           "    -1,\n"
+                           "    true,\n"
+                           "    null,\n"
+                           "    {\n"
+                           "      \"a\": \"b\",\n"
+                           "      \"c\": [\n"
+                           "        false\n"
+                           "      ]\n"
+                           "    }\n"
+                           "  ],\n"
+                           "  \"seconds\": [\n"
+                           "    0.0,\n"
+                           "    2.5,\n"
+                           "    3.0,\n"
+                           "    1.234,\n"
+                           "    60.01\n"
+                           "  ]\n"
+                           "}");
+}
+
+TEST(JsonWriter, EscapesWhatJsonMustAndKeepsEverythingElse)
+{
+    const struct {
+        std::string text, written;
+    } cases[] = {
+        {"plain", "\"plain\""},
+        {"", "\"\""},
+        {"say \"hi\" \\ there", "\"say \\\"hi\\\" \\\\ there\""},
+        {"\b\f\n\r\t", "\"\\b\\f\\n\\r\\t\""},
+        {"\x01\x1b[2J\x1f\x7f", "\"\\u0001\\u001b[2J\\u001f\x7f\""},
+        {std::string("a\0b", 3), "\"a\\u0000b\""},
+        {"\xD0\x9F\xD1\x80\xD0\xB8 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80", "\"\xD0\x9F\xD1\x80\xD0\xB8 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80\""},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        AppendJsonString(out, c.text);
+        EXPECT_EQ(out, c.written) << c.text;
+        StringSink sink;
+        JsonWriter(sink).BeginObject().Key(c.text).Text(c.text).EndObject();
+        EXPECT_EQ(sink.Text(), "{\n  " + c.written + ": " + c.written + "\n}");
+    }
+}
+
+auto Fields(const ListedItem& i)
+{
+    return std::tie(i.designator, i.result, i.resultType, i.evaluationTime, i.description, i.comment);
+}
+
+std::vector<ListedItem> Read(const ItemSource& source)
+{
+    std::vector<ListedItem> items;
+    source.ForEach([&](const ListedItem& item) { items.push_back(item); });
+    return items;
+}
+
+void ExpectSame(const std::vector<ListedItem>& got, const std::vector<ListedItem>& expected, std::size_t count)
+{
+    ASSERT_EQ(got.size(), count);
+    for (std::size_t i = 0; i < count; ++i)
+        ASSERT_TRUE(Fields(got[i]) == Fields(expected[i])) << "item " << i;
+}
+
+std::size_t SpoolFilesOfThisProcess()
+{
+    wchar_t folder[MAX_PATH + 2];
+    GetTempPathW(MAX_PATH + 2, folder);
+    const std::wstring pattern = std::wstring(folder) + L"verimark-" + std::to_wstring(GetCurrentProcessId()) + L"-*";
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileW(pattern.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return 0;
+    std::size_t n = 0;
+    do
+        ++n;
+    while (FindNextFileW(find, &data));
+    FindClose(find);
+    return n;
+}
+
+// Every item comes back as it went in, as often as asked and with more added between the
+// readings: empty texts, a NUL, a comment longer than the spool's pieces, many small items.
+// The file is gone with the spool.
+TEST(ItemSpool, GivesBackEveryItemAsWrittenAsOftenAsAsked)
+{
+    std::vector<ListedItem> items;
+    items.push_back({"", "", "", "", "", ""});
+    items.push_back({"long", "Error: x", "error", "12", std::string("with\0nul", 8), std::string(200000, 'c')});
+    for (int i = 0; i < 30000; ++i)
+        items.push_back({"item-" + std::to_string(i), i % 3 ? "True" : "False", "boolean", std::to_string(i), "d",
+                         "\xD0\x9A\xD0\xB8\xD1\x80"});
+    {
+        ItemSpool spool;
+        EXPECT_EQ(SpoolFilesOfThisProcess(), 1u);
+        ExpectSame(Read(spool), items, 0);
+        for (std::size_t i = 0; i < 1000; ++i)
+            spool.Item(items[i]);
+        ExpectSame(Read(spool), items, 1000);
+        for (std::size_t i = 1000; i < items.size(); ++i)
+            spool.Item(items[i]);
+        ExpectSame(Read(spool), items, items.size());
+        ExpectSame(Read(spool), items, items.size());
+    }
+    EXPECT_EQ(SpoolFilesOfThisProcess(), 0u);
+}
+
+}  // namespace
