@@ -6,9 +6,14 @@
 #   bench: cold-reader-ratio <items> <ratio>   ReadResponseFile in a fresh process (Wine) to libxml2's cold parse
 #   bench: peak-ratio <items> <ratio>          peak memory while reading, to the document's size
 #   bench: worst-peak-ratio <shape> <ratio>    the same for the worst shapes
-# Usage: scripts/bench.sh [reader|files|tree ...]   (default: reader)
-#   files  the file layer against plain ReadFile/WriteFile loops
-#   tree   the element tree parser, the reader's former route, against libxml2
+#   bench: output-peak-ratio <format> <items> <ratio>   (outputs) the tool's peak memory with
+#                                              that output, to its peak with the listing alone
+# Usage: scripts/bench.sh [reader|files|tree|outputs ...]   (default: reader)
+#   files    the file layer against plain ReadFile/WriteFile loops
+#   tree     the element tree parser, the reader's former route, against libxml2
+#   outputs  the tool against the stand-in agent's generated answers of 1k, 100k and 1M
+#            items (VERIMARK_BENCH_ITEMS overrides the sizes): the peak memory and time of
+#            the listing, --json, --output junit and --output html
 # Builds only what it measures: the x86-64 benchmark programs, natively and for Windows.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -16,10 +21,10 @@ cd "$verimark_root"
 runs=${VERIMARK_BENCH_RUNS:-7}
 [[ $runs =~ ^[1-9][0-9]*$ ]] || { echo "bench: VERIMARK_BENCH_RUNS is a whole number from 1" >&2; exit 2; }
 
-VERIMARK_ARM64=off bash scripts/setup.sh
+VERIMARK_ARM64=off VERIMARK_BROWSER=off bash scripts/setup.sh
 cmake --preset x86_64 >/dev/null
 cmake --build build/x86_64 --target bench_read_response bench_response_reader bench_xml_parser bench_file_throughput \
-  >/dev/null
+  Verimark TVKClientSim >/dev/null
 
 use_wine_tree "$verimark_root/build/x86_64" wine64
 trap 'stop_wine build/x86_64' EXIT
@@ -51,6 +56,9 @@ growth() { sed -E 's/.*growth ([0-9.]+)x.*/\1/' <<<"$1"; }
 # best, median and spread (best to worst, in percent) of numbers on standard input.
 stats() { sort -g | awk '{ v[NR] = $1 } END { printf "%s %s %.0f", v[NR], v[int((NR + 1) / 2)], 100 * (v[NR] - v[1]) / v[NR] }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+# The warm comparison runs both programs with the same allocator settings: the heap is
+# neither trimmed nor mapped piecemeal between rounds.
+warm_allocator=(env GLIBC_TUNABLES=glibc.malloc.trim_threshold=1073741824:glibc.malloc.mmap_threshold=33554432)
 
 bench_reader() {
   native
@@ -60,8 +68,8 @@ bench_reader() {
     file="$data/items-$n.xml"
     ours=() theirs=() cold=() libcold=() peak=()
     for ((i = 0; i < runs; i++)); do
-      ours+=("$(mbps "$(build/bench-native/response-reader warm "$file")")")
-      theirs+=("$(mbps "$(build/bench-native/libxml2-baseline --warm "$file")")")
+      ours+=("$(mbps "$("${warm_allocator[@]}" build/bench-native/response-reader warm "$file")")")
+      theirs+=("$(mbps "$("${warm_allocator[@]}" build/bench-native/libxml2-baseline --warm "$file")")")
       line=$(wine_run "$bin/bench_read_response.exe" "$(winepath -w "$file")" | tr -d '\r')
       cold+=("$(mbps "$line")")
       peak+=("$(growth "$line")")
@@ -102,6 +110,50 @@ bench_tree() {
     echo "  $n items: tree $(wine_run "$bin/bench_xml_parser.exe" measure "$(winepath -w "$file")" | tr -d '\r')"
     echo "  $n items: libxml2 $(build/bench-native/libxml2-baseline "$file")"
   done
+}
+
+bench_outputs() {
+  local agent=build/x86_64/agent/TVKClientSim.exe tool=build/x86_64/tool/Verimark.exe
+  local out="$verimark_root/build/bench-outputs" log url="http://myserver:52311/cgi-bin/tvkgather.exe/actionsite"
+  local n format peak seconds status base line
+  mkdir -p "$out"
+  log="$out/agent.log"
+  echo "== the tool's peak memory and time by output, one run each against the stand-in agent's generated"
+  echo "   answers (every third item fails), standard output into a file; x86-64 under Wine: the peak is"
+  echo "   the process's resident high-water mark, Wine's own libraries included"
+  wine_run "$agent" uninstall >/dev/null 2>&1 || true
+  wine_run "$agent" install >/dev/null
+  for n in ${VERIMARK_BENCH_ITEMS:-1000 100000 1000000}; do
+    wine_run "$agent" run --data "$(winepath -w "$verimark_root/agent/sample")" --check-interval 250 \
+      --fault "many-items:$n" >"$log" 2>&1 &
+    for _ in $(seq 1 300); do grep -q "running:" "$log" 2>/dev/null && break; sleep 0.1; done
+    echo "  $n items:"
+    for format in listing json junit html; do
+      rm -f "$out/report".*
+      case $format in
+        listing) args=(-c "$url" "Workstation Baseline") ;;
+        json) args=(--json --quiet -c "$url" "Workstation Baseline") ;;
+        *) args=(--output "$format:$(winepath -w "$out/report.$format")" -c "$url" "Workstation Baseline") ;;
+      esac
+      read -r peak seconds status < <(python3 bench/ProcessPeak.py "$out/stdout" cmake/wine-run.sh "$tool" "${args[@]}")
+      [[ $format == listing ]] && base=$peak
+      [[ $format == junit || $format == html ]] && [[ ! -s $out/report.$format ]] &&
+        { echo "bench: the $format report was not written" >&2; exit 1; }
+      line=$(printf '    %-16s %8.1f MB %8.2f s  exit %s' "$([[ $format == listing ]] && echo listing ||
+        { [[ $format == json ]] && echo --json || echo "--output $format"; })" "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')" \
+        "$seconds" "$status")
+      if [[ $format == listing ]]; then
+        echo "$line  ($(stat -c %s "$out/stdout") bytes of listing)"
+      else
+        echo "$line  ($(ratio "$peak" "$base")x the listing's peak)"
+        summary+=("bench: output-peak-ratio $format $n $(ratio "$peak" "$base")")
+      fi
+    done
+    wine_run "$agent" stop >/dev/null 2>&1 || true
+    wait
+  done
+  wine_run "$agent" uninstall >/dev/null 2>&1 || true
+  rm -f "$out/stdout" "$out/report".*
 }
 
 for what in ${@:-reader}; do

@@ -1,7 +1,6 @@
 // Native baseline: libxml2's SAX push parser over the same documents in the same pieces,
 // collecting the six texts per item into vectors. Prints the same figures as ours.
 #include <libxml/parser.h>
-#include <malloc.h>
 #include <sys/resource.h>
 
 #include <chrono>
@@ -113,10 +112,6 @@ int main(int argc, char** argv)
     if (argc != 2 && !warm) {
         std::fprintf(stderr, "usage: libxml2-baseline [--warm] <file>\n");
         return 2;
-    }
-    if (warm) {
-        mallopt(M_MMAP_THRESHOLD, 1 << 30);
-        mallopt(M_TRIM_THRESHOLD, 1 << 30);
     }
     const long before = PeakKilobytes();
     std::string document;
