@@ -17,8 +17,8 @@ case "${1:-}" in
   *) echo "usage: scripts/demo.sh [--agent-view 32|64]" >&2; exit 2 ;;
 esac
 
-# The demo needs the x86-64 build only: no ARM64 toolchain.
-export VERIMARK_ARM64=off VERIMARK_ARCHS=x86_64
+# The demo needs the x86-64 build only: no ARM64 toolchain, no browser.
+export VERIMARK_ARM64=off VERIMARK_ARCHS=x86_64 VERIMARK_BROWSER=off
 bash scripts/setup.sh
 bash scripts/build.sh >/dev/null
 

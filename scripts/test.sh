@@ -60,6 +60,12 @@ for arch in $archs; do
     *) suites+=("$arch") ;;
   esac
 done
+# The HTML report's browser test needs chromium, which setup installs when the archive lets it.
+if [[ -s $verimark_cache/chromium-unavailable ]]; then
+  skipped+=("HTML report in a browser (Automation.HtmlReportAsABrowserShowsIt): SKIPPED: $(head -n 1 "$verimark_cache/chromium-unavailable")")
+elif ! command -v chromium >/dev/null; then
+  skipped+=("HTML report in a browser (Automation.HtmlReportAsABrowserShowsIt): SKIPPED: no chromium (VERIMARK_BROWSER=off)")
+fi
 ((${#suites[@]})) || { echo "test: no suite to run (VERIMARK_ARCHS=${VERIMARK_ARCHS:-})" >&2; exit 2; }
 # The x86_64 tree's tests of the packages and of the 32-bit binaries need the i686 tree;
 # the installer cycles beyond the x64 and arm64 ones come with VERIMARK_INSTALLER_TESTS=all.

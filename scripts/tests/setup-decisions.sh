@@ -90,9 +90,16 @@ run_setup no-mingw STANDIN_FAIL_INSTALL=mingw-w64 VERIMARK_ARCHS=x86_64
 check "a missing base package stops setup" test "$ran" -ne 0
 check "the failing install names its packages" said "setup: could not install .*mingw-w64.*: libcurl4:i386 : Depends"
 
-# The demo's setting: nothing 32-bit is asked for.
-run_setup demo VERIMARK_ARCHS=x86_64
+# A browser the archive cannot give: setup succeeds, the browser test is skipped for that reason.
+run_setup no-browser STANDIN_FAIL_INSTALL=chromium VERIMARK_ARCHS=x86_64
+check "an uninstallable chromium ends setup successfully" test "$ran" -eq 0
+check "the browser test's reason is kept" grep -q "^chromium could not be installed: libcurl4:i386" \
+  "$STANDIN/cache/verimark/chromium-unavailable"
+
+# The demo's setting: nothing 32-bit is asked for, and no browser.
+run_setup demo VERIMARK_ARCHS=x86_64 VERIMARK_BROWSER=off
 check "the x86-64 tree alone installs nothing 32-bit" \
   bash -c '! grep -q "i386" "$1/calls" && ! grep -q i386 "$1/installed"' _ "$STANDIN"
+check "the demo installs no browser" bash -c '! grep -q chromium "$1/calls"' _ "$STANDIN"
 
 exit $((failures > 0))

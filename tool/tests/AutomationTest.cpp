@@ -190,6 +190,26 @@ TEST_F(Automation, ReportFilesSayWhatTheItemsSay)
     EXPECT_NE(junit.Attributes(), INVALID_FILE_ATTRIBUTES);
 }
 
+// The HTML report as a browser shows it: headless Chromium builds the same rows, failed
+// first, and the run's facts, and draws the counts' picture (checked in its screenshot).
+TEST_F(Automation, HtmlReportAsABrowserShowsIt)
+{
+    for (const wchar_t* tool : {L"Z:\\usr\\bin\\python3", L"Z:\\usr\\bin\\chromium"})
+        if (!RunningUnderWine() || GetFileAttributesW(tool) == INVALID_FILE_ATTRIBUTES)
+            GTEST_SKIP() << "the page is opened by programs of the machine Wine runs on (python3, chromium; setup "
+                            "installs chromium when the archive lets it)";
+    auto agent = StartAgent({}, PassingSite(), L"250");
+    const FileLocation html = scratch_ / "run.html", screenshot = scratch_ / "run.png", result = scratch_ / "seen.txt";
+    const Finished run = RunTool({L"--quiet", L"--output", L"html:" + Wide(html), L"-c", url, L"mixed.xml"});
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    const auto unix = [](const FileLocation& f) { return "\"" + UnixPath(Wide(f)) + "\""; };
+    RunHostProgram("/usr/bin/python3 \"" + std::string(VERIMARK_TOOL_TESTS) + "/check-html-in-browser.py\" " +
+                       unix(html) + " " + unix(screenshot) + " " + unix(result),
+                   [&] { return result.Attributes() != INVALID_FILE_ATTRIBUTES; });
+    ASSERT_NE(result.Attributes(), INVALID_FILE_ATTRIBUTES) << "the check did not finish";
+    EXPECT_EQ(ReadWholeFile(result), "ok\n");
+}
+
 // A run of 100 000 items: its JSON document, and its JUnit report's counts, read whole.
 TEST_F(Automation, AHundredThousandItemsReadWhole)
 {
