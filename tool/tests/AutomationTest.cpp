@@ -5,6 +5,7 @@
 #include "compliance/Registry.h"
 #include "files/tests/HostPrograms.h"
 #include "files/tests/TestPlatform.h"
+#include "text/Transcoding.h"
 #include "tool/tests/JsonParser.h"
 #include "tool/tests/ToolAndAgent.h"
 
@@ -208,6 +209,80 @@ TEST_F(Automation, HtmlReportAsABrowserShowsIt)
                    [&] { return result.Attributes() != INVALID_FILE_ATTRIBUTES; });
     ASSERT_NE(result.Attributes(), INVALID_FILE_ATTRIBUTES) << "the check did not finish";
     EXPECT_EQ(ReadWholeFile(result), "ok\n");
+}
+
+// The listing on a console: every character shows, whatever the ANSI code page (the same
+// texts redirected would be "?"), and a line break in a text is shown, not obeyed. The test
+// gives the tool a console of its own and reads back what the console shows.
+TEST_F(Automation, AConsoleShowsEveryCharacterAndNoLineBreakOfAText)
+{
+    const std::wstring site = PassingSite();
+    WriteRaw(FileLocation::Child(scratch_ / "passing", "__TVKData\\actionsite\\__Compliance\\console.xml"),
+             "<ComplianceDocument><Check Designator=\"windows\" Description=\"\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB2\xD0\xB5"
+             "\xD1\x80\xD0\xBA\xD0\xB0 \xE6\xA4\x9C\xE6\x9F\xBB\r\n    Designator: forged\">"
+             "<DirectoryExists Path=\"C:\\windows\"/></Check></ComplianceDocument>");
+    auto agent = StartAgent({}, site, L"250");
+
+    // A console for the tool; this process's own standard handles stay where they are.
+    const HANDLE saved[3] = {GetStdHandle(STD_INPUT_HANDLE), GetStdHandle(STD_OUTPUT_HANDLE),
+                             GetStdHandle(STD_ERROR_HANDLE)};
+    FreeConsole();
+    if (!AllocConsole())
+        GTEST_SKIP() << "no console can be made here (" << GetLastError() << ")";
+    struct Restore {
+        const HANDLE* saved;
+        ~Restore()
+        {
+            FreeConsole();
+            SetStdHandle(STD_INPUT_HANDLE, saved[0]);
+            SetStdHandle(STD_OUTPUT_HANDLE, saved[1]);
+            SetStdHandle(STD_ERROR_HANDLE, saved[2]);
+        }
+    } restore{saved};
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    const UniqueFile screen(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        &inherited, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(screen) << GetLastError();
+    COORD size{200, 300};
+    SetConsoleScreenBufferSize(screen.Get(), size);
+    std::wstring line = L"\"" + Verimark() + L"\" --quiet -c \"" + url + L"\" console.xml";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = screen.Get();
+    startup.hStdError = screen.Get();
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
+        << GetLastError();
+    const UniqueHandle process(info.hProcess), thread(info.hThread);
+    ASSERT_EQ(WaitForSingleObject(process.Get(), Scaled(DWORD{60000})), WAIT_OBJECT_0);
+
+    CONSOLE_SCREEN_BUFFER_INFO shown{};
+    ASSERT_TRUE(GetConsoleScreenBufferInfo(screen.Get(), &shown));
+    const DWORD cells = static_cast<DWORD>(shown.dwSize.X) * static_cast<DWORD>(shown.dwSize.Y);
+    std::wstring text(cells, L' ');
+    DWORD read = 0;
+    ASSERT_TRUE(ReadConsoleOutputCharacterW(screen.Get(), text.data(), cells, COORD{0, 0}, &read));
+    text.resize(read);
+    std::vector<std::wstring> rows;
+    for (std::size_t at = 0; at < text.size(); at += static_cast<std::size_t>(shown.dwSize.X)) {
+        std::wstring row = text.substr(at, static_cast<std::size_t>(shown.dwSize.X));
+        row.erase(row.find_last_not_of(L' ') + 1);
+        if (!row.empty())
+            rows.push_back(row);
+    }
+    const auto has = [&](const std::wstring& wanted) {
+        return std::find(rows.begin(), rows.end(), wanted) != rows.end();
+    };
+    std::string all;
+    for (const std::wstring& row : rows)
+        all += Narrow(row) + "\n";
+    EXPECT_TRUE(has(L"    Designator: windows")) << all;
+    EXPECT_TRUE(has(L"          Desc: \u041F\u0440\u043E\u0432\u0435\u0440\u043A\u0430 \u691C\u67FB\\r\\n"
+                    L"    Designator: forged"))
+        << all;
+    EXPECT_FALSE(has(L"    Designator: forged")) << all;
 }
 
 // A run of 100 000 items: its JSON document, and its JUnit report's counts, read whole.
