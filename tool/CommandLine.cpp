@@ -52,8 +52,8 @@ void PrintHelp()
 {
     PrintUsage();
     std::printf("  options, anywhere on the command line (after \"--\" nothing is an option):\n");
-    std::printf("    --json              at the end, one JSON document in UTF-8 on standard output; progress\n");
-    std::printf("                        lines go to standard error; implies --exit-codes\n");
+    std::printf("    --json              one JSON document in UTF-8 on standard output, written as the run\n");
+    std::printf("                        goes; progress lines go to standard error; implies --exit-codes\n");
     std::printf("    --exit-codes        end with the exit statuses below\n");
     std::printf("    --check             look at what stands in the way of a run (agent, version, directories,\n");
     std::printf("                        lock, a waiting request), one line each, and end with the status a run\n");
