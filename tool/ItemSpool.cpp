@@ -1,50 +1,44 @@
 #include "tool/ItemSpool.h"
 
 #include "files/FileIOError.h"
+#include "files/FileReadingLoop.h"
+#include "text/Transcoding.h"
 #include "text/Win32.h"
 
 #include <algorithm>
 #include <cstring>
-#include <string_view>
+#include <memory>
 
 namespace {
 
 constexpr std::size_t pieceSize = 65536;
 
-// The code of a failure that has just happened, never 0.
-std::uint32_t LastCode()
-{
-    const DWORD code = GetLastError();
-    return code != ERROR_SUCCESS ? code : ERROR_WRITE_FAULT;
-}
-
 // "<temporary folder>\verimark-<process>-<count>.items", made new: never a file or link
 // that was there.
-UniqueFile NewSpoolFile(std::optional<std::uint32_t>& failed)
+void OpenSpoolFile(WindowsPlatform::FileWritingPath& file)
 {
     wchar_t folder[MAX_PATH + 2];
     const DWORD length = GetTempPathW(MAX_PATH + 2, folder);
     if (length == 0 || length > MAX_PATH + 1) {
-        failed = length == 0 ? LastCode() : ERROR_BUFFER_OVERFLOW;
-        return UniqueFile();
+        const DWORD code = GetLastError();
+        throw FileIOError(length == 0 && code != ERROR_SUCCESS ? code : ERROR_BUFFER_OVERFLOW);
     }
     static long made = 0;
-    for (int attempt = 0; attempt < 16; ++attempt) {
+    for (int attempt = 0;; ++attempt) {
         const std::wstring path = std::wstring(folder) + L"verimark-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                                   std::to_wstring(InterlockedIncrement(&made)) + L".items";
-        UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_SEQUENTIAL_SCAN,
-                                    nullptr));
-        if (file)
-            return file;
-        const std::uint32_t code = LastCode();
-        if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) {
-            failed = code;
-            return UniqueFile();
+        UniqueFile handle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_SEQUENTIAL_SCAN,
+                                      nullptr));
+        const DWORD code = GetLastError();
+        const FileLocation location(TranscodeU16ToU8(U16String(std::wstring_view(path))));
+        if (handle) {
+            file.Adopt(std::move(handle), location);
+            return;
         }
+        if ((code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) || attempt == 15)
+            throw FileIOError(location, code != ERROR_SUCCESS ? code : ERROR_FILE_EXISTS);
     }
-    failed = ERROR_FILE_EXISTS;
-    return UniqueFile();
 }
 
 void AppendField(std::string& out, const std::string& text)
@@ -56,65 +50,71 @@ void AppendField(std::string& out, const std::string& text)
     out += text;
 }
 
-// Reads the file from its start, piece by piece.
+// The spool's records, read through the file's windows; a record may span windows.
 class SpoolReader {
 public:
-    explicit SpoolReader(HANDLE file) : file_(file), buffer_(pieceSize, '\0') {}
+    explicit SpoolReader(WindowsPlatform::FileReadingPath& file)
+        : buffer_(std::make_unique<char[]>(pieceSize)), loop_(buffer_.get(), buffer_.get() + pieceSize, file, 0)
+    {
+    }
 
-    // Whether another item follows; throws when the file cannot be read or ends mid-item.
     bool Next(ListedItem& item)
     {
-        std::uint32_t size = 0;
-        if (!Take(reinterpret_cast<char*>(&size), 4, true))
+        if (loop_.Remaining() != 0 && at_ == loop_.Window().Length())
+            Advance();
+        if (loop_.Remaining() == 0)
             return false;
         std::string* const fields[6] = {&item.designator, &item.result, &item.resultType,
                                         &item.evaluationTime, &item.description, &item.comment};
-        for (int i = 0; i < 6; ++i) {
-            if (i > 0)
-                Take(reinterpret_cast<char*>(&size), 4, false);
-            fields[i]->resize(size);
-            Take(fields[i]->data(), size, false);
+        for (std::string* field : fields) {
+            std::uint32_t size = 0;
+            Take(reinterpret_cast<char*>(&size), 4);
+            field->resize(size);
+            Take(field->data(), size);
         }
         return true;
     }
 
 private:
-    // n bytes into `out`; false at the file's end before the first byte, when allowed.
-    bool Take(char* out, std::size_t n, bool mayEnd)
+    void Take(char* out, std::size_t n)
     {
-        bool first = true;
         while (n > 0) {
-            if (at_ == filled_) {
-                DWORD read = 0;
-                if (!ReadFile(file_, buffer_.data(), static_cast<DWORD>(buffer_.size()), &read, nullptr))
-                    throw FileIOError(LastCode());
-                if (read == 0) {
-                    if (first && mayEnd)
-                        return false;
-                    throw FileIOError(ERROR_HANDLE_EOF);
-                }
-                at_ = 0;
-                filled_ = read;
+            if (at_ == loop_.Window().Length()) {
+                Advance();
+                if (loop_.Remaining() == 0)
+                    throw FileReadingLoopEndOfFileError();  // a record cut short
             }
-            const std::size_t piece = std::min(n, filled_ - at_);
-            std::memcpy(out, buffer_.data() + at_, piece);
+            const std::size_t piece = std::min(n, loop_.Window().Length() - at_);
+            std::memcpy(out, loop_.Window().first + at_, piece);
             at_ += piece;
             out += piece;
             n -= piece;
-            first = false;
         }
-        return true;
     }
 
-    HANDLE file_;
-    std::string buffer_;
-    std::size_t at_ = 0, filled_ = 0;
+    void Advance()
+    {
+        loop_.Next();
+        at_ = 0;
+    }
+
+    std::unique_ptr<char[]> buffer_;
+    FileReadingLoop loop_;
+    std::size_t at_ = 0;  // in the current window
 };
 
 }  // namespace
 
-ItemSpool::ItemSpool() : file_(NewSpoolFile(failed_))
+ItemSpool::ItemSpool()
 {
+    try {
+        OpenSpoolFile(file_);
+        writer_.emplace(file_, 0);
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (...) {
+        failed_ = std::current_exception();
+    }
     pending_.reserve(pieceSize);
 }
 
@@ -131,13 +131,14 @@ void ItemSpool::Item(const ListedItem& item)
 
 void ItemSpool::Flush() const
 {
-    std::string_view rest = pending_;
-    while (!failed_ && !rest.empty()) {
-        DWORD written = 0;
-        const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1u << 20));
-        if (!WriteFile(file_.Get(), rest.data(), piece, &written, nullptr) || written == 0)
-            failed_ = LastCode();
-        rest.remove_prefix(written);
+    if (!failed_ && !pending_.empty()) {
+        try {
+            writer_->Write(pending_.data(), pending_.data() + pending_.size());
+        } catch (const std::bad_alloc&) {
+            throw;
+        } catch (...) {
+            failed_ = std::current_exception();
+        }
     }
     pending_.clear();
 }
@@ -146,15 +147,9 @@ void ItemSpool::ForEach(const std::function<void(const ListedItem&)>& each) cons
 {
     Flush();
     if (failed_)
-        throw FileIOError(*failed_);
-    LARGE_INTEGER start{};
-    if (!SetFilePointerEx(file_.Get(), start, nullptr, FILE_BEGIN))
-        throw FileIOError(LastCode());
-    SpoolReader reader(file_.Get());
+        std::rethrow_exception(failed_);
+    SpoolReader reader(file_);
     ListedItem item;
     while (reader.Next(item))
         each(item);
-    // Back at the end, where the next item goes.
-    if (!SetFilePointerEx(file_.Get(), start, nullptr, FILE_END))
-        throw FileIOError(LastCode());
 }

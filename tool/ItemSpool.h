@@ -4,10 +4,10 @@
 // HTML page shows the failed items first. The file is in the user's temporary folder,
 // opened by this process alone and removed by the system when it is closed, however the
 // process ends. Whatever the number of items, it holds two buffers of 64 KB.
-#include "text/UniqueResource.h"
+#include "files/FileReader.h"
 #include "tool/RunReport.h"
 
-#include <cstdint>
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -15,14 +15,15 @@ class ItemSpool final : public ItemFeed, public ItemSource {
 public:
     ItemSpool();
     // A file that cannot be made or written does not stop the run: its failure is kept,
-    // and ForEach throws it (a FileIOError with the system's code).
+    // and ForEach throws it.
     void Item(const ListedItem& item) override;
     void ForEach(const std::function<void(const ListedItem&)>& each) const override;
 
 private:
     void Flush() const;
 
-    UniqueFile file_;
-    mutable std::string pending_;           // written items not yet in the file
-    mutable std::optional<std::uint32_t> failed_;  // the first failure's code
+    mutable WindowsPlatform::FileWritingPath file_;
+    mutable std::optional<FileWriter> writer_;  // appends, at its own position
+    mutable std::string pending_;               // written items not yet in the file
+    mutable std::exception_ptr failed_;         // the first failure
 };
