@@ -6,7 +6,6 @@ in its three colours. The page's own Content-Security-Policy forbids every scrip
 browser shows what a browser with scripting off shows. Writes "ok" or what differs, one line
 each, to the result file.
   check-html-in-browser.py <report.html> <screenshot.png> <result>"""
-import html.parser
 import os
 import pathlib
 import struct
@@ -15,50 +14,17 @@ import sys
 import tempfile
 import zlib
 
+sys.dont_write_bytecode = True  # nothing written beside the sources
+from report_page import STATUSES, ReportPage
+
 report_path, screenshot_path, result_path = sys.argv[1:4]
 problems = []
-COLOURS = {"passed": (0x2E, 0x7D, 0x32), "failed": (0xC6, 0x28, 0x28), "error": (0xEF, 0x6C, 0x00)}
+COLOURS = dict(zip(STATUSES, [(0x2E, 0x7D, 0x32), (0xC6, 0x28, 0x28), (0xEF, 0x6C, 0x00)]))
 
 
 def expect(what, actual, expected):
     if actual != expected:
         problems.append(f"{what}: {actual!r}, expected {expected!r}")
-
-
-class Page(html.parser.HTMLParser):
-    def __init__(self):
-        super().__init__()
-        self.tags, self.rows, self.facts, self.cells, self.text = [], [], {}, None, None
-
-    def handle_starttag(self, tag, attrs):
-        attrs = dict(attrs)
-        self.tags.append((tag, attrs))
-        if tag == "tr":
-            self.cells = []
-            self.row_class = attrs.get("class")
-        elif tag in ("td", "th") and self.cells is not None:
-            self.text = ""
-
-    def handle_endtag(self, tag):
-        if tag in ("td", "th") and self.text is not None:
-            self.cells.append(self.text)
-            self.text = None
-        elif tag == "tr" and self.cells is not None:
-            if self.row_class in COLOURS:
-                self.rows.append([self.row_class] + self.cells[1:3])
-            elif len(self.cells) == 2:
-                self.facts[self.cells[0]] = self.cells[1]
-            self.cells = None
-
-    def handle_data(self, data):
-        if self.text is not None:
-            self.text += data
-
-
-def read(markup):
-    page = Page()
-    page.feed(markup)
-    return page
 
 
 def chromium(*arguments):
@@ -103,10 +69,10 @@ def pixels(png):
 
 
 try:
-    source = read(open(report_path, encoding="utf-8").read())
+    source = ReportPage(open(report_path, encoding="utf-8").read())
     dumped = chromium("--dump-dom")
     expect("Chromium's exit status (--dump-dom)", dumped.returncode, 0)
-    dom = read(dumped.stdout.decode("utf-8"))
+    dom = ReportPage(dumped.stdout.decode("utf-8"))
     expect("rows as the browser has them", dom.rows, source.rows)
     rank = {"failed": 0, "error": 1, "passed": 2}
     statuses = [row[0] for row in dom.rows]

@@ -3,11 +3,13 @@
 parsers, libxml2's schema validator for JUnit) and compares them field by field with the
 items of the JSON document. Writes "ok" or what differs, one line each, to the result file.
   check-reports.py <run.json> <junit.xml> <report.html> <junit.xsd> <result>"""
-import html.parser
 import json
 import subprocess
 import sys
 import xml.etree.ElementTree as ET
+
+sys.dont_write_bytecode = True  # nothing written beside the sources
+from report_page import ReportPage
 
 json_path, junit_path, html_path, xsd_path, result_path = sys.argv[1:6]
 problems = []
@@ -43,46 +45,14 @@ try:
             expect(f"JUnit {item['designator']} message", case.find(kind).get("message"),
                    item["comment"] or item["result"])
 
-    class Page(html.parser.HTMLParser):
-        def __init__(self):
-            super().__init__()
-            self.tags, self.rows, self.row, self.cell, self.outcome, self.in_outcome = [], [], None, None, "", False
-
-        def handle_starttag(self, tag, attrs):
-            attrs = dict(attrs)
-            self.tags.append((tag, attrs))
-            if tag == "tr" and attrs.get("class") in ("passed", "failed", "error"):
-                self.row = [attrs["class"]]
-            elif tag == "td" and self.row is not None:
-                self.cell = ""
-            elif tag == "p" and attrs.get("id") == "outcome":
-                self.in_outcome = True
-
-        def handle_endtag(self, tag):
-            if tag == "td" and self.row is not None and self.cell is not None:
-                self.row.append(self.cell)
-                self.cell = None
-            elif tag == "tr" and self.row is not None:
-                self.rows.append(self.row)
-                self.row = None
-            elif tag == "p":
-                self.in_outcome = False
-
-        def handle_data(self, data):
-            if self.cell is not None:
-                self.cell += data
-            if self.in_outcome:
-                self.outcome += data
-
-    page = Page()
-    page.feed(open(html_path, encoding="utf-8").read())
+    page = ReportPage(open(html_path, encoding="utf-8").read())
     expect("HTML scripts", [t for t, _ in page.tags if t == "script"], [])
     external = [a for _, a in page.tags for k in ("src", "href") if k in a]
     expect("HTML references to elsewhere", external, [])
     expect("HTML picture", sum(1 for t, _ in page.tags if t == "svg"), 1)
     expected_rows = [[i["status"], i["designator"], i["result"]]
                      for s in ("failed", "error", "passed") for i in by_status[s]]
-    expect("HTML rows (failed, error, passed)", [[r[0], r[2], r[3]] for r in page.rows], expected_rows)
+    expect("HTML rows (failed, error, passed)", page.rows, expected_rows)
     expect("HTML outcome", page.outcome.startswith(run["outcome"]["message"]), True)
 except Exception as e:  # the result says so rather than the check dying silently
     problems.append(f"{type(e).__name__}: {e}")
