@@ -1,9 +1,9 @@
 #include "com/EvaluationObject.h"
 
 #include "com/EntryPoint.h"
+#include "com/ErrorInformation.h"
 #include "com/SessionGate.h"
 #include "compliance/ComplianceSession.h"
-#include "text/ComResource.h"
 #include "text/Transcoding.h"
 #include "tool/ItemStatus.h"
 #include "tool/JsonReport.h"
@@ -27,19 +27,7 @@ namespace {
 // registered ProgID as the other objects' failures are.
 HRESULT Raise(const IID& iid, HRESULT hr, const std::wstring& description)
 {
-    UniqueInterface<ICreateErrorInfo> create;
-    if (SUCCEEDED(CreateErrorInfo(create.Put()))) {
-        create.Get()->SetGUID(iid);
-        UniqueTaskString progId;
-        if (SUCCEEDED(ProgIDFromCLSID(CLSID_Evaluation, progId.Put())) && progId)
-            create.Get()->SetSource(progId.Get());
-        else
-            create.Get()->SetSource(const_cast<LPOLESTR>(L"TVKVerimarkMod.Evaluation.1"));
-        create.Get()->SetDescription(const_cast<LPOLESTR>(description.c_str()));
-        UniqueInterface<IErrorInfo> info;
-        if (SUCCEEDED(create.Query(info)))
-            SetErrorInfo(0, info.Get());
-    }
+    SetErrorInformation(iid, CLSID_Evaluation, description.c_str(), L"TVKVerimarkMod.Evaluation.1");
     return hr;
 }
 

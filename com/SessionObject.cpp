@@ -1,9 +1,9 @@
 #include "com/SessionObject.h"
 
 #include "com/EntryPoint.h"
+#include "com/ErrorInformation.h"
 #include "com/SessionGate.h"
 #include "compliance/ComplianceApi.h"
-#include "text/ComResource.h"
 
 #include <mutex>
 
@@ -16,17 +16,7 @@ constexpr long ProgressFailedWithoutErrorCode = -21;
 // registered ProgID, and the result code itself as the HRESULT.
 HRESULT RaiseResponseError(long code, const wchar_t* text)
 {
-    UniqueInterface<ICreateErrorInfo> create;
-    if (SUCCEEDED(CreateErrorInfo(create.Put()))) {
-        create.Get()->SetGUID(IID_IResponse);
-        UniqueTaskString progId;
-        if (SUCCEEDED(ProgIDFromCLSID(CLSID_Response, progId.Put())) && progId)
-            create.Get()->SetSource(progId.Get());
-        create.Get()->SetDescription(const_cast<LPOLESTR>(text));
-        UniqueInterface<IErrorInfo> info;
-        if (SUCCEEDED(create.Query(info)))
-            SetErrorInfo(0, info.Get());
-    }
+    SetErrorInformation(IID_IResponse, CLSID_Response, text);
     return static_cast<HRESULT>(code);
 }
 
