@@ -138,14 +138,11 @@ void WriteJsonDocument(const RunRecord& run, const ItemSource& items, ReportSink
     writer.Begin(run.report.request);
     items.ForEach([&](const ListedItem& item) { writer.Item(item); });
     writer.End(run);
-    sink.Write("\n");
 }
 
 std::string JsonDocument(const RunRecord& run)
 {
     StringSink sink;
     WriteJsonDocument(run, KeptItems(run.report.items), sink);
-    std::string& text = sink.Text();
-    text.pop_back();  // a value, without the line end of a file
-    return std::move(text);
+    return std::move(sink.Text());
 }

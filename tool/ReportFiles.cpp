@@ -13,7 +13,9 @@ void WriteReport(const RunRecord& run, const ItemSource& items, ReportOutput::Fo
     case ReportOutput::Format::Html:
         return WriteHtmlDocument(run, items, sink);
     case ReportOutput::Format::Json:
-        return WriteJsonDocument(run, items, sink);
+        WriteJsonDocument(run, items, sink);
+        sink.Write("\n");  // as on standard output
+        return;
     }
 }
 
