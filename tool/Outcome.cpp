@@ -1,6 +1,7 @@
 #include "tool/Outcome.h"
 
 #include "compliance/ResultCodes.h"
+#include "text/Win32.h"
 
 #include <array>
 
@@ -69,6 +70,16 @@ Outcome OpenFailed(std::int32_t code)
         if (e.code == code)
             return Failure(e.status, code, e.name, e.message);
     return Failure(ExitStatus::OtherFailure, code, nullptr, "the session could not be opened");
+}
+
+std::optional<std::uint64_t> SecondsSince(const FILETIME& written)
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& t) { return (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+    if (ticks(now) < ticks(written))
+        return std::nullopt;
+    return (ticks(now) - ticks(written)) / 10000000;  // 100-nanosecond ticks
 }
 
 Outcome RequestWaiting(std::optional<std::uint64_t> waitedSeconds)

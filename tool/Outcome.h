@@ -24,6 +24,8 @@ Outcome OpenFailed(std::int32_t code);
 // Open's RequestWaiting: a request already waited, `waitedSeconds` long when known. This
 // session holds the lock, so no live session owns it: the agent is not taking requests.
 Outcome RequestWaiting(std::optional<std::uint64_t> waitedSeconds);
+// How long ago a file was last written, in whole seconds; nothing for a time still to come.
+std::optional<std::uint64_t> SecondsSince(const struct _FILETIME& written);
 // COMPLIANCE_Progress returning 2: `fromAgent` when the error came in the agent's answer,
 // otherwise the exchange's own code.
 Outcome ProgressError(std::int32_t error, bool fromAgent);

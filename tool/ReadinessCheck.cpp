@@ -7,6 +7,7 @@
 #include "errors/LocalMemoryHolder.h"
 #include "files/LocalPath.h"
 #include "text/Transcoding.h"
+#include "tool/Outcome.h"
 
 #include <aclapi.h>
 
@@ -153,12 +154,7 @@ ReadinessReport CheckReadiness()
         const std::wstring waiting = std::wstring(TranscodeU8ToU16(*requests).StringView()) + L"\\request.xml";
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (GetFileAttributesExW(waiting.c_str(), GetFileExInfoStandard, &data)) {
-            FILETIME now;
-            GetSystemTimeAsFileTime(&now);
-            const auto ticks = [](const FILETIME& t) { return (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
-            const std::uint64_t age = ticks(now) >= ticks(data.ftLastWriteTime)
-                                          ? (ticks(now) - ticks(data.ftLastWriteTime)) / 10000000
-                                          : 0;
+            const std::uint64_t age = SecondsSince(data.ftLastWriteTime).value_or(0);
             look.Line("Waiting request: request.xml has waited " + std::to_string(age) +
                       " seconds without the agent taking it");
             look.Stop(ExitStatus::NoResponse);

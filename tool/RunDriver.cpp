@@ -85,15 +85,8 @@ RunReport Driver::Run()
         observer_.OpenFailed(opened);
         if (opened == R::RequestWaiting) {
             std::optional<std::uint64_t> waited;
-            if (const std::optional<FILETIME> written = session_.WaitingRequestWritten()) {
-                FILETIME now;
-                GetSystemTimeAsFileTime(&now);
-                const auto ticks = [](const FILETIME& t) {
-                    return (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime;
-                };
-                if (ticks(now) >= ticks(*written))
-                    waited = (ticks(now) - ticks(*written)) / 10000000;
-            }
+            if (const std::optional<FILETIME> written = session_.WaitingRequestWritten())
+                waited = SecondsSince(*written);
             report_.outcome = RequestWaiting(waited);
         } else {
             report_.outcome = NoAnswer(opened) ? WithoutAnswer(opened, OpenFailed(opened)) : OpenFailed(opened);
