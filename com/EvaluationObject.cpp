@@ -5,10 +5,10 @@
 #include "com/SessionGate.h"
 #include "compliance/ComplianceSession.h"
 #include "text/Transcoding.h"
-#include "tool/ItemStatus.h"
-#include "tool/JsonReport.h"
-#include "tool/ResponseExport.h"
-#include "tool/RunDriver.h"
+#include "run/ItemStatus.h"
+#include "run/JsonReport.h"
+#include "run/ResponseExport.h"
+#include "run/RunDriver.h"
 
 #include <atomic>
 #include <string>

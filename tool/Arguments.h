@@ -2,16 +2,12 @@
 // The command line as the tool reads it, in UTF-16 as the system passed it: our long
 // options wherever they stand ("--" ends them: what follows is never an option), and what
 // is left, the form ("-d", "-c", "-x" and their arguments).
+#include "run/ReportOutput.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
-
-// A report file of --output FORMAT:PATH.
-struct ReportOutput {
-    enum class Format { Json, Junit, Html } format;
-    std::wstring path;
-};
 
 struct ToolOptions {
     bool json = false;

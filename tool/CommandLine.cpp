@@ -3,11 +3,11 @@
 #include "tool/Arguments.h"
 #include "tool/Cancellation.h"
 #include "tool/ErrorLine.h"
-#include "tool/ExitStatus.h"
-#include "tool/ItemSpool.h"
-#include "tool/JsonReport.h"
+#include "run/ExitStatus.h"
+#include "run/ItemSpool.h"
+#include "run/JsonReport.h"
 #include "tool/ReadinessCheck.h"
-#include "tool/ReportFiles.h"
+#include "run/ReportFiles.h"
 
 #include <cstdio>
 #include <optional>

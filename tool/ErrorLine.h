@@ -2,7 +2,7 @@
 // The one line standard error gets when a run fails, in the ANSI code page: "Verimark:"
 // with the explanation and the code, or for the failures the tool always named in its own
 // words ("-c" and "-x" with a text that is not UTF-8, a failed export) those words.
-#include "tool/Outcome.h"
+#include "run/Outcome.h"
 
 // Nothing for a run that did not fail. `dForm`: the "-d" form, which never told a text
 // that is not UTF-8.

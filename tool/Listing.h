@@ -1,7 +1,7 @@
 #pragma once
 // The presenters that print while a run goes: the listing on standard output, byte for
 // byte as it always was, and, with --json, the progress lines alone on standard error.
-#include "tool/RunReport.h"
+#include "run/RunReport.h"
 
 #include <cstdio>
 #include <string>

@@ -7,7 +7,7 @@
 #include "errors/LocalMemoryHolder.h"
 #include "files/LocalPath.h"
 #include "text/Transcoding.h"
-#include "tool/Outcome.h"
+#include "run/Outcome.h"
 
 #include <aclapi.h>
 

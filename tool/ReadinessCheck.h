@@ -3,7 +3,7 @@
 // no request written, nothing made in either directory, and the lock is taken only for the
 // moment of the look. One line per condition, in words, on standard output, then the status
 // a run would get now: 0 when ready; otherwise 3, 4, 5, 6 or 7 as the exit-status table says.
-#include "tool/ExitStatus.h"
+#include "run/ExitStatus.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "tool/RunAndList.h"
 
 #include "tool/Listing.h"
-#include "tool/RunDriver.h"
+#include "run/RunDriver.h"
 
 #include <utility>
 

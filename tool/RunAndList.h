@@ -3,7 +3,7 @@
 // as the run goes (the listing, or with --json the progress lines on standard error).
 #include "compliance/ResultCodes.h"
 #include "text/Bstr.h"
-#include "tool/RunReport.h"
+#include "run/RunReport.h"
 
 #include <cstdint>
 #include <vector>

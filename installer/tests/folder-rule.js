@@ -7,12 +7,15 @@ var failures = [];
 try {
     var installer = new ActiveXObject("WindowsInstaller.Installer");
     var path = WScript.Arguments(0);
-    var view = installer.OpenDatabase(path, 0).OpenView(
+    installer.UILevel = 2;  // none
+    var session = installer.OpenPackage(path, 1);  // without the machine's state
+    // The package's own database, through the session: Wine's Installer.OpenDatabase takes
+    // its open mode as text, so a mode of 0 became the path of a copy ("0") in the
+    // current folder.
+    var view = session.Database.OpenView(
         "SELECT `Condition` FROM `InstallExecuteSequence` WHERE `Action` = 'RefuseInstallFolderOutsideProgramFiles'");
     view.Execute();
     var condition = view.Fetch().StringData(1);
-    installer.UILevel = 2;  // none
-    var session = installer.OpenPackage(path, 1);  // without the machine's state
     var folders = [];
     for (var i = 1; i < WScript.Arguments.length; i++) {
         var pair = WScript.Arguments(i).split("=");

@@ -8,7 +8,7 @@
 #include "files/FileIOError.h"
 #include "files/tests/Links.h"
 #include "text/Transcoding.h"
-#include "tool/ResponseExport.h"
+#include "run/ResponseExport.h"
 
 #include <gtest/gtest.h>
 

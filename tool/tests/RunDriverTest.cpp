@@ -4,7 +4,7 @@
 #include "compliance/ComplianceLock.h"
 #include "compliance/tests/MachineState.h"
 #include "tool/Listing.h"
-#include "tool/RunDriver.h"
+#include "run/RunDriver.h"
 
 #include <gtest/gtest.h>
 

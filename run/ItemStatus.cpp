@@ -1,4 +1,4 @@
-#include "tool/ItemStatus.h"
+#include "run/ItemStatus.h"
 
 #include <limits>
 

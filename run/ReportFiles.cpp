@@ -1,9 +1,9 @@
-#include "tool/ReportFiles.h"
+#include "run/ReportFiles.h"
 
 #include "text/Transcoding.h"
-#include "tool/HtmlReport.h"
-#include "tool/JunitReport.h"
-#include "tool/ResponseExport.h"
+#include "run/HtmlReport.h"
+#include "run/JunitReport.h"
+#include "run/ResponseExport.h"
 
 void WriteReport(const RunRecord& run, const ItemSource& items, ReportOutput::Format format, ReportSink& sink)
 {

@@ -1,4 +1,4 @@
-#include "tool/MarkupText.h"
+#include "run/MarkupText.h"
 
 std::string MarkupText(std::string_view utf8)
 {

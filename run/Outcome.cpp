@@ -1,4 +1,4 @@
-#include "tool/Outcome.h"
+#include "run/Outcome.h"
 
 #include "compliance/ResultCodes.h"
 #include "text/Win32.h"

@@ -5,7 +5,7 @@
 // opened by this process alone and removed by the system when it is closed, however the
 // process ends. Whatever the number of items, it holds two buffers of 64 KB.
 #include "files/FileReader.h"
-#include "tool/RunReport.h"
+#include "run/RunReport.h"
 
 #include <exception>
 #include <optional>

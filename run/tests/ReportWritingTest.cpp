@@ -1,8 +1,8 @@
 // The pieces the reports are written with as a run goes: JSON laid out and escaped as its
 // readers expect, and the spool that gives the report files their items back after the run.
 #include "text/Win32.h"
-#include "tool/ItemSpool.h"
-#include "tool/JsonWriter.h"
+#include "run/ItemSpool.h"
+#include "run/JsonWriter.h"
 
 #include <gtest/gtest.h>
 

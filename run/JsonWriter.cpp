@@ -1,4 +1,4 @@
-#include "tool/JsonWriter.h"
+#include "run/JsonWriter.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
-#include "tool/HtmlReport.h"
+#include "run/HtmlReport.h"
 
 #include "text/Transcoding.h"
-#include "tool/ItemStatus.h"
-#include "tool/MarkupText.h"
+#include "run/ItemStatus.h"
+#include "run/MarkupText.h"
 
 #include <cstdio>
 

@@ -1,8 +1,8 @@
-#include "tool/JunitReport.h"
+#include "run/JunitReport.h"
 
 #include "text/Transcoding.h"
-#include "tool/ItemStatus.h"
-#include "tool/MarkupText.h"
+#include "run/ItemStatus.h"
+#include "run/MarkupText.h"
 
 #include <cstdio>
 

@@ -1,8 +1,8 @@
-#include "tool/JsonReport.h"
+#include "run/JsonReport.h"
 
 #include "compliance/Registry.h"
 #include "text/Transcoding.h"
-#include "tool/ItemStatus.h"
+#include "run/ItemStatus.h"
 #include "text/Win32.h"
 
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "tool/ReportSink.h"
+#include "run/ReportSink.h"
 
 #include <fcntl.h>
 #include <io.h>

@@ -3,8 +3,8 @@
 // fields a management tool collects. It is written as the run goes: the facts known at the
 // start, each item as it is read, then how the run ended, so that no more than one item is
 // held however long the answer.
-#include "tool/JsonWriter.h"
-#include "tool/RunReport.h"
+#include "run/JsonWriter.h"
+#include "run/RunReport.h"
 
 #include <optional>
 #include <string>

@@ -2,7 +2,7 @@
 // How a run ended, as a management tool reads it: the exit status, the session API's code
 // (or the agent's error) with its name, and a plain-English explanation that says what
 // happened and what to do.
-#include "tool/ExitStatus.h"
+#include "run/ExitStatus.h"
 
 #include <cstdint>
 #include <optional>

@@ -4,7 +4,7 @@
 // (RunReport). The driver (tool/RunDriver.h) produces the report; the presenters turn it
 // into the listing, the JSON document, the line on standard error and the exit status.
 #include "text/Bstr.h"
-#include "tool/Outcome.h"
+#include "run/Outcome.h"
 
 #include <cstdint>
 #include <functional>

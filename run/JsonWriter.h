@@ -3,7 +3,7 @@
 // "key": value, an empty object or array as {} or []), holding only the nesting. Texts are
 // UTF-8 and kept as they are, but for the quote, the backslash and the control characters,
 // which are escaped.
-#include "tool/ReportSink.h"
+#include "run/ReportSink.h"
 
 #include <cstdint>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "tool/ItemSpool.h"
+#include "run/ItemSpool.h"
 
 #include "files/FileIOError.h"
 #include "files/FileReadingLoop.h"

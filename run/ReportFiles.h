@@ -1,8 +1,8 @@
 #pragma once
 // The report files of --output: each written to a temporary beside it and renamed into
 // place (with the export's rules for where it may go), never left partial.
-#include "tool/Arguments.h"
-#include "tool/JsonReport.h"
+#include "run/JsonReport.h"
+#include "run/ReportOutput.h"
 
 #include <optional>
 #include <vector>

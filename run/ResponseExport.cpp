@@ -1,4 +1,4 @@
-#include "tool/ResponseExport.h"
+#include "run/ResponseExport.h"
 
 #include "compliance/ComplianceSession.h"
 #include "errors/ExceptionPL.h"

@@ -1,4 +1,4 @@
-#include "tool/RunDriver.h"
+#include "run/RunDriver.h"
 
 #include "compliance/AgentChecks.h"
 #include "compliance/ComplianceApi.h"
@@ -9,8 +9,8 @@
 #include "files/Sleeper.h"
 #include "text/CodePageConversion.h"
 #include "text/Transcoding.h"
-#include "tool/ItemStatus.h"
-#include "tool/ResponseExport.h"
+#include "run/ItemStatus.h"
+#include "run/ResponseExport.h"
 
 #include <algorithm>
 #include <string>
