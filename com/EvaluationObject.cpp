@@ -15,7 +15,8 @@
 
 // What one run left, shared by the result and every object taken from it.
 struct EvaluationRecord {
-    RunRecord run;  // the report keeps every item, and counts them by what they say
+    RunRecord run;    // the report counts the items by what they say
+    KeptItems items;  // every item, in the answer's order
     bool haveAnswer = false;  // the evaluation completed and its answer was kept
     std::string answer;       // its very bytes
     std::optional<FileLocation> answerLocation;
@@ -140,7 +141,7 @@ public:
                 *fetched = 0;
             if (!items || (count > 1 && !fetched))
                 return E_POINTER;
-            const std::size_t total = record_->run.report.items.size();
+            const std::size_t total = record_->items.items.size();
             ULONG got = 0;
             for (; got < count && next_ < total; ++got, ++next_) {
                 VariantInit(&items[got]);
@@ -160,7 +161,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Skip(ULONG count) override
     {
-        const std::size_t total = record_->run.report.items.size();
+        const std::size_t total = record_->items.items.size();
         const std::size_t left = total - std::min(next_, total);
         next_ = std::min<std::size_t>(total, next_ + count);
         return count <= left ? S_OK : S_FALSE;
@@ -189,8 +190,8 @@ private:
     std::atomic<ULONG> references_{0};
 };
 
-const ListedItem& ItemOf(const CEvaluationItem& item) { return item.record->run.report.items[item.index]; }
-ItemStatus StatusOfItem(const CEvaluationItem& item) { return StatusOf(ItemOf(item).result, ItemOf(item).resultType); }
+const ListedItem& ItemOf(const CEvaluationItem& item) { return item.record->items.items[item.index]; }
+ItemStatus StatusOfItem(const CEvaluationItem& item) { return StatusOf(ItemOf(item)); }
 
 // A member that hands out a plain value.
 template <class Value, class Out>
@@ -228,7 +229,6 @@ HRESULT CEvaluation::Run(VARIANT url, VARIANT document, long flags, long timeout
         RunLimits limits;
         if (timeoutSeconds > 0)
             limits.timeoutSeconds = static_cast<std::uint32_t>(timeoutSeconds);
-        limits.keepItems = true;
         auto record = std::make_shared<EvaluationRecord>();
         AnswerKeeper keeper(*record);
         record->run.started = UtcNow();
@@ -236,7 +236,7 @@ HRESULT CEvaluation::Run(VARIANT url, VARIANT document, long flags, long timeout
             // One session per process: a Session object's open session makes this Open
             // fail (-15, status 6) and is left as it is.
             const auto gate = SessionGate::Enter();
-            record->run.report = DriveRun(request, limits, keeper);
+            record->run.report = DriveRun(request, limits, keeper, record->items);
         }
         record->run.ended = UtcNow();
         return Make<CEvaluationResult>(IID_IEvaluationResult, std::shared_ptr<const EvaluationRecord>(record), pVal);
@@ -270,7 +270,7 @@ HRESULT CEvaluationResult::get_Summary(IEvaluationSummary** pVal)
 
 HRESULT CEvaluationResult::ToJson(BSTR* pVal)
 {
-    return GuardedMember([&] { return Text(JsonDocument(record->run), pVal); });
+    return GuardedMember([&] { return Text(JsonDocument(record->run, record->items), pVal); });
 }
 
 HRESULT CEvaluationResult::Export(BSTR path)
@@ -293,7 +293,7 @@ HRESULT CEvaluationResult::Export(BSTR path)
             throw;
         } catch (const std::exception& e) {
             return Raise(IID_IEvaluationResult, E_FAIL,
-                         L"the export to " + target + L" failed: " + Wide(ExportFailureReason(e)));
+                         L"the export to " + target + L" failed: " + Wide(FailureReason(e)));
         }
         return S_OK;
     });
@@ -301,13 +301,13 @@ HRESULT CEvaluationResult::Export(BSTR path)
 
 HRESULT CEvaluationItems::get_Count(long* pVal)
 {
-    return Give(record->run.report.items.size(), pVal);
+    return Give(record->items.items.size(), pVal);
 }
 
 HRESULT CEvaluationItems::get_Item(long index, IEvaluationItem** pVal)
 {
     return GuardedMember([&] {
-        const std::size_t count = record->run.report.items.size();
+        const std::size_t count = record->items.items.size();
         if (index < 0 || static_cast<std::size_t>(index) >= count)
             return Raise(IID_IEvaluationItems, DISP_E_BADINDEX,
                          L"there is no item " + std::to_wstring(index) +
@@ -404,17 +404,17 @@ HRESULT CEvaluationItem::get_Status(BSTR* pVal)
 
 HRESULT CEvaluationSummary::get_Total(long* pVal)
 {
-    return Give(record->run.report.total, pVal);
+    return Give(record->run.report.items.total, pVal);
 }
 HRESULT CEvaluationSummary::get_Passed(long* pVal)
 {
-    return Give(record->run.report.itemsPassed, pVal);
+    return Give(record->run.report.items.passed, pVal);
 }
 HRESULT CEvaluationSummary::get_Failed(long* pVal)
 {
-    return Give(record->run.report.itemsFailed, pVal);
+    return Give(record->run.report.items.failed, pVal);
 }
 HRESULT CEvaluationSummary::get_Errors(long* pVal)
 {
-    return Give(record->run.report.itemsNotEvaluated, pVal);
+    return Give(record->run.report.items.errors, pVal);
 }

@@ -41,33 +41,29 @@ ComplianceSession& ComplianceSession::Process()
     return session;
 }
 
-namespace {
-
-// How long a Close waits at most once the run is to stop, or after an Open that failed.
-constexpr std::uint32_t closeWait = 2000;
-
-}  // namespace
-
-std::int32_t ComplianceSession::Exchange(const ComplianceRequest& request, ReadResponse& answer, std::uint32_t afterStop)
+std::int32_t ComplianceSession::Exchange(const ComplianceRequest& request, ReadResponse& answer, Deadline deadline,
+                                         std::uint32_t afterStop)
 {
     const ExchangePlaces places{*requests_, *responses_, seams_.answerSizeLimit, seams_.readWatcher};
-    return ExchangeRequest(places, request, answer, ExchangeBounds{deadline_, afterStop});
+    return ExchangeRequest(places, request, answer, ExchangeBounds{deadline, afterStop});
 }
 
-std::int32_t ComplianceSession::ExchangeClose(std::optional<std::uint64_t> deadline)
+// Close is bounded by the deadline, and gets closeWait at least once it has passed (the
+// exchange gives a Close closeWait after a stop itself).
+std::int32_t ComplianceSession::ExchangeClose(Deadline deadline)
 {
     current_.file.reset();  // the agent may write its answer to the Close now
     ComplianceRequest request;
     request.kind = ComplianceRequestType::Close;
     ReadResponse answer;
-    const std::optional<std::uint64_t> kept = std::exchange(deadline_, deadline);
-    const std::int32_t code = Exchange(request, answer, closeWait);
-    deadline_ = kept;
-    return code;
+    if (deadline)
+        deadline = std::max(*deadline, CurrentSleeper().Now() + closeWait);
+    return Exchange(request, answer, deadline, closeWait);
 }
 
 // The Open checks and the first exchange; any failure here leaves the session to be closed.
-std::int32_t ComplianceSession::OpenChecked(const _bstr_t& url, const _bstr_t& document, std::int32_t flags)
+std::int32_t ComplianceSession::OpenChecked(const _bstr_t& url, const _bstr_t& document, std::int32_t flags,
+                                            Deadline deadline)
 {
     ComplianceRequest request;
     request.kind = ComplianceRequestType::Open;
@@ -95,16 +91,16 @@ std::int32_t ComplianceSession::OpenChecked(const _bstr_t& url, const _bstr_t& d
         return ComplianceResult::RequestWaiting;
     }
     ReadResponse answer;  // Open looks only at whether an answer could be read
-    const std::int32_t code = Exchange(request, answer);
+    const std::int32_t code = Exchange(request, answer, deadline);
     if (code == ComplianceResult::NoReadableAnswer) {
         // The agent took the Open and may be evaluating: tell it that nobody will ask for
         // the results, without waiting long for its answer.
-        ExchangeClose(CurrentSleeper().Now() + closeWait);
+        ExchangeClose(CurrentSleeper().Now());
     }
     return code < 0 ? code : ComplianceResult::Success;
 }
 
-std::int32_t ComplianceSession::Open(const _bstr_t& url, const _bstr_t& document, std::int32_t flags)
+std::int32_t ComplianceSession::Open(const _bstr_t& url, const _bstr_t& document, std::int32_t flags, Deadline deadline)
 {
     if (open_)
         return ComplianceResult::SessionAlreadyOpen;
@@ -115,7 +111,7 @@ std::int32_t ComplianceSession::Open(const _bstr_t& url, const _bstr_t& document
     waitingRequestWritten_.reset();
     std::int32_t code;
     try {
-        code = OpenChecked(url, document, flags);
+        code = OpenChecked(url, document, flags, deadline);
     } catch (...) {
         code = ComplianceResult::ExchangeFailed;
     }
@@ -124,7 +120,7 @@ std::int32_t ComplianceSession::Open(const _bstr_t& url, const _bstr_t& document
     return code;
 }
 
-std::int32_t ComplianceSession::Progress(std::int32_t& percent, std::int32_t& error)
+std::int32_t ComplianceSession::Progress(std::int32_t& percent, std::int32_t& error, Deadline deadline)
 {
     if (resultsReady_)
         return ComplianceResult::ProgressComplete;
@@ -139,7 +135,7 @@ std::int32_t ComplianceSession::Progress(std::int32_t& percent, std::int32_t& er
         // The previous answer's file is let go before the agent is asked to write the next.
         current_.file.reset();
         current_.response.Clear();
-        if (const std::int32_t code = Exchange(request, current_); code != ComplianceResult::Success) {
+        if (const std::int32_t code = Exchange(request, current_, deadline); code != ComplianceResult::Success) {
             current_.file.reset();
             current_.response.Clear();
             error = code;
@@ -200,13 +196,24 @@ std::int32_t ComplianceSession::GetResult(std::int32_t index, _bstr_t& designato
     return ComplianceResult::Success;
 }
 
-std::int32_t ComplianceSession::Close()
+std::int32_t ComplianceSession::ItemTexts(std::int32_t index, ComplianceResultItem& item) const
+{
+    if (!resultsReady_)
+        return ComplianceResult::ResultsNotReady;
+    const ComplianceItems& items = current_.response.items;
+    if (index < 0 || static_cast<std::uint32_t>(index) >= items.size())
+        return ComplianceResult::NoSuchItem;
+    item = items[static_cast<std::size_t>(index)];
+    return ComplianceResult::Success;
+}
+
+std::int32_t ComplianceSession::Close(Deadline deadline)
 {
     if (!open_)
         return ComplianceResult::NoSessionOpen;
     std::int32_t code;
     try {
-        code = ExchangeClose(deadline_);
+        code = ExchangeClose(deadline);
     } catch (...) {
         code = ComplianceResult::OperationFailed;
     }

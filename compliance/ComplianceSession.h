@@ -30,13 +30,23 @@ public:
     ComplianceSession(const ComplianceSession&) = delete;
     ComplianceSession& operator=(const ComplianceSession&) = delete;
 
-    // The session API's operations, with its result codes.
-    std::int32_t Open(const _bstr_t& url, const _bstr_t& document, std::int32_t flags);
-    std::int32_t Progress(std::int32_t& percent, std::int32_t& error);
+    // The session API's operations, with its result codes. A run that has a deadline (on the
+    // sleeper's clock, files/Sleeper.h) gives it to each operation: every wait of the
+    // operation ends there. A request to stop (the sleeper's) ends the waits of Open and
+    // Progress at once, and Close's two seconds later, so that the agent can still take
+    // the Close. A wait cut short ends as the 10 seconds running out do.
+    using Deadline = std::optional<std::uint64_t>;
+    std::int32_t Open(const _bstr_t& url, const _bstr_t& document, std::int32_t flags, Deadline deadline = {});
+    std::int32_t Progress(std::int32_t& percent, std::int32_t& error, Deadline deadline = {});
     std::int32_t ResultCount() const;
     std::int32_t GetResult(std::int32_t index, _bstr_t& designator, _bstr_t& result, _bstr_t& resultType,
                            _bstr_t& evaluationTime, _bstr_t& description, _bstr_t& comment) const;
-    std::int32_t Close();
+    // Close gets at least closeWait, also when the deadline has passed or a stop was asked for.
+    std::int32_t Close(Deadline deadline = {});
+    static constexpr std::uint32_t closeWait = 2000;
+    // An item's six texts as the answer holds them (views valid until the session moves
+    // on), unconverted: ResultsNotReady, NoSuchItem or Success.
+    std::int32_t ItemTexts(std::int32_t index, ComplianceResultItem& item) const;
 
     bool IsOpen() const { return open_; }
     bool HoldsLock() const { return lock_.Held(); }
@@ -45,11 +55,6 @@ public:
     // answer, rather than the exchange's code (the two share values: -3, -7).
     bool LastErrorFromAgent() const { return lastErrorFromAgent_; }
 
-    // Bounds every wait of the operations after it at `deadline` on the sleeper's clock
-    // (files/Sleeper.h). A request to stop (the sleeper's) ends the waits of Open and
-    // Progress at once, and Close's two seconds later, so that the agent can still take
-    // the Close. A wait cut short ends as the 10 seconds running out do.
-    void SetDeadline(std::optional<std::uint64_t> deadline) { deadline_ = deadline; }
     // When Open found a request waiting (RequestWaiting): when that file was last written.
     std::optional<FILETIME> WaitingRequestWritten() const { return waitingRequestWritten_; }
 
@@ -63,9 +68,10 @@ public:
     Seams& TestSeams() { return seams_; }
 
 private:
-    std::int32_t OpenChecked(const _bstr_t& url, const _bstr_t& document, std::int32_t flags);
-    std::int32_t Exchange(const ComplianceRequest& request, ReadResponse& answer, std::uint32_t afterStop = 0);
-    std::int32_t ExchangeClose(std::optional<std::uint64_t> deadline);
+    std::int32_t OpenChecked(const _bstr_t& url, const _bstr_t& document, std::int32_t flags, Deadline deadline);
+    std::int32_t Exchange(const ComplianceRequest& request, ReadResponse& answer, Deadline deadline,
+                          std::uint32_t afterStop = 0);
+    std::int32_t ExchangeClose(Deadline deadline);
     void End();
 
     ComplianceLock lock_;
@@ -74,7 +80,6 @@ private:
     bool open_ = false;
     bool resultsReady_ = false;
     bool lastErrorFromAgent_ = false;
-    std::optional<std::uint64_t> deadline_;
     std::optional<FILETIME> waitingRequestWritten_;
     Seams seams_;
 };

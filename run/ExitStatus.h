@@ -20,13 +20,15 @@ enum class ExitStatus : int {
     OtherFailure = 13,
     NoItems = 14,
     NotEvaluated = 15,
+    NotAllReported = 16,
+    Unexpected = 17,
 };
 
-// Whether the status is that of an evaluation that completed (0, 1, 14, 15).
+// Whether the status is that of an evaluation that completed (0, 1, 14, 15, 16).
 constexpr bool CompletedStatus(ExitStatus status)
 {
     return status == ExitStatus::Compliant || status == ExitStatus::NotCompliant || status == ExitStatus::NoItems ||
-           status == ExitStatus::NotEvaluated;
+           status == ExitStatus::NotEvaluated || status == ExitStatus::NotAllReported;
 }
 
 struct ExitStatusMeaning {
@@ -34,7 +36,7 @@ struct ExitStatusMeaning {
     const char* meaning;
 };
 
-inline constexpr std::array<ExitStatusMeaning, 16> exitStatusTable{{
+inline constexpr std::array<ExitStatusMeaning, 18> exitStatusTable{{
     {ExitStatus::Compliant, "the evaluation completed and every item's result is \"True\""},
     {ExitStatus::NotCompliant, "the evaluation completed and at least one item failed (its result is not \"True\" and "
                                "it was evaluated)"},
@@ -56,4 +58,8 @@ inline constexpr std::array<ExitStatusMeaning, 16> exitStatusTable{{
     {ExitStatus::NotEvaluated,
      "the evaluation completed, no item failed, and at least one could not be evaluated (its result type is "
      "\"error\", or its result begins with \"Error\")"},
+    {ExitStatus::NotAllReported,
+     "the evaluation completed, but at least one item could not be read or reported (the run names which and "
+     "why): never taken as compliant"},
+    {ExitStatus::Unexpected, "an unexpected failure inside the tool (its words on standard error)"},
 }};

@@ -53,8 +53,8 @@ std::string CountsPicture(std::size_t passed, std::size_t failed, std::size_t er
 void WriteHtmlDocument(const RunRecord& run, const ItemSource& items, ReportSink& sink)
 {
     const RunReport& report = run.report;
-    const std::string document = Narrow(View(report.request.document));
-    const std::size_t passed = report.itemsPassed, failed = report.itemsFailed, errors = report.itemsNotEvaluated;
+    const std::string document = NarrowReplacing(View(report.request.document));
+    const std::size_t passed = report.items.passed, failed = report.items.failed, errors = report.items.errors;
     char duration[32];
     std::snprintf(duration, sizeof duration, "%.3f s", static_cast<double>(report.milliseconds) / 1000.0);
     sink.Write(
@@ -69,7 +69,7 @@ void WriteHtmlDocument(const RunRecord& run, const ItemSource& items, ReportSink
         "<p class=\"outcome\" id=\"outcome\">" + MarkupText(report.outcome.message) + " (exit status " +
         std::to_string(static_cast<int>(report.outcome.status)) + ")</p>\n"
         "<table class=\"facts\" id=\"facts\">\n" +
-        Fact("Host", HostName()) + Fact("Document", document) + Fact("URL", Narrow(View(report.request.url))) +
+        Fact("Host", HostName()) + Fact("Document", document) + Fact("URL", NarrowReplacing(View(report.request.url))) +
         Fact("Agent version", AgentVersionText().value_or("(not recorded)")) + Fact("Started (UTC)", run.started) +
         Fact("Ended (UTC)", run.ended) + Fact("Duration", duration) + "</table>\n" +
         CountsPicture(passed, failed, errors) +
@@ -85,16 +85,16 @@ void WriteHtmlDocument(const RunRecord& run, const ItemSource& items, ReportSink
                            : shown == ItemStatus::Error ? "! error"
                                                         : "&#10003; passed";
         items.ForEach([&](const ListedItem& item) {
-            if (StatusOf(item.result, item.resultType) != shown)
+            if (StatusOf(item) != shown)
                 return;
             row = "<tr class=\"" + std::string(StatusName(shown)) + "\"><td>" + mark + "</td><td>" +
                   MarkupText(item.designator) + "</td><td>" + MarkupText(item.result) + "</td><td>" +
                   MarkupText(item.resultType) + "</td><td>" + MarkupText(item.description) + "</td><td>" +
-                  MarkupText(item.comment) + "</td><td>" + MarkupText(item.evaluationTime) + "</td></tr>\n";
+                  MarkupText(item.problem.empty() ? item.comment : "not read: " + item.problem) + "</td><td>" + MarkupText(item.evaluationTime) + "</td></tr>\n";
             sink.Write(row);
         });
     }
-    sink.Write("</tbody>\n</table>\n<p>" + std::to_string(report.total) + " items: " + std::to_string(passed) +
+    sink.Write("</tbody>\n</table>\n<p>" + std::to_string(report.items.total) + " items: " + std::to_string(passed) +
                " passed, " + std::to_string(failed) + " failed, " + std::to_string(errors) +
                " could not be evaluated.</p>\n</body>\n</html>\n");
 }

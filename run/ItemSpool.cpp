@@ -2,12 +2,16 @@
 
 #include "files/FileIOError.h"
 #include "files/FileReadingLoop.h"
+#include "text/DataFilter.h"
 #include "text/Transcoding.h"
 #include "text/Win32.h"
 
 #include <algorithm>
 #include <cstring>
+#include <array>
+#include <limits>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -41,65 +45,90 @@ void OpenSpoolFile(WindowsPlatform::FileWritingPath& file)
     }
 }
 
-void AppendField(std::string& out, const std::string& text)
-{
-    const std::uint32_t size = static_cast<std::uint32_t>(text.size());
-    char length[4];
-    std::memcpy(length, &size, 4);
-    out.append(length, 4);
-    out += text;
-}
+// Each record: the six texts and the problem, each after its length (4 bytes).
+constexpr std::size_t recordFields = ListedItem::fieldCount + 1;
 
-// The spool's records, read through the file's windows; a record may span windows.
-class SpoolReader {
+// The spool's records, read from a run of windows (the file's, then memory's); a record
+// may span windows.
+class RecordReader {
 public:
-    explicit SpoolReader(WindowsPlatform::FileReadingPath& file)
-        : buffer_(std::make_unique<char[]>(pieceSize)), loop_(buffer_.get(), buffer_.get() + pieceSize, file, 0)
-    {
-    }
+    // `next` gives the following window, or false at the end.
+    explicit RecordReader(std::function<bool(ConstByteRange&)> next) : next_(std::move(next)) {}
 
     bool Next(ListedItem& item)
     {
-        if (loop_.Remaining() != 0 && at_ == loop_.Window().Length())
-            Advance();
-        if (loop_.Remaining() == 0)
+        if (!More())
             return false;
-        std::string* const fields[6] = {&item.designator, &item.result, &item.resultType,
-                                        &item.evaluationTime, &item.description, &item.comment};
+        item.problem.clear();
+        std::array<std::string*, recordFields> fields{};
+        const auto texts = item.Fields();
+        std::copy(texts.begin(), texts.end(), fields.begin());
+        fields.back() = &item.problem;
+        std::string problem;
         for (std::string* field : fields) {
             std::uint32_t size = 0;
             Take(reinterpret_cast<char*>(&size), 4);
-            field->resize(size);
-            Take(field->data(), size);
+            try {
+                field->resize(size);
+                Take(field->data(), size);
+            } catch (const std::bad_alloc&) {
+                field->clear();
+                field->shrink_to_fit();
+                Skip(size);
+                problem = "there was not enough memory to hold its texts (" + std::to_string(size) + " bytes)";
+            }
+        }
+        if (!problem.empty()) {
+            for (std::string* field : fields)
+                field->clear();
+            item.problem = problem;
         }
         return true;
     }
 
 private:
-    void Take(char* out, std::size_t n)
+    bool More()
+    {
+        while (at_ == window_.Length())
+            if (!Advance())
+                return false;
+        return true;
+    }
+    bool Advance()
+    {
+        at_ = 0;
+        if (!next_(window_)) {
+            window_ = ConstByteRange{nullptr, nullptr};
+            return false;
+        }
+        return true;
+    }
+    template <class Use>
+    void Walk(std::size_t n, Use use)
     {
         while (n > 0) {
-            if (at_ == loop_.Window().Length()) {
-                Advance();
-                if (loop_.Remaining() == 0)
-                    throw FileReadingLoopEndOfFileError();  // a record cut short
-            }
-            const std::size_t piece = std::min(n, loop_.Window().Length() - at_);
-            std::memcpy(out, loop_.Window().first + at_, piece);
+            if (!More())
+                throw FileReadingLoopEndOfFileError();  // a record cut short
+            const std::size_t piece = std::min(n, window_.Length() - at_);
+            use(window_.first + at_, piece);
             at_ += piece;
-            out += piece;
             n -= piece;
         }
     }
-
-    void Advance()
+    void Take(char* out, std::size_t n)
     {
-        loop_.Next();
-        at_ = 0;
+        Walk(n, [&](const char* from, std::size_t piece) {
+            std::memcpy(out, from, piece);
+            out += piece;
+        });
+    }
+    void Skip(std::size_t n)
+    {
+        Walk(n, [](const char*, std::size_t) {});
     }
 
-    std::unique_ptr<char[]> buffer_;
-    FileReadingLoop loop_;
+    std::function<bool(ConstByteRange&)> next_;
+    ConstByteRange window_{nullptr, nullptr};
     std::size_t at_ = 0;  // in the current window
 };
 
@@ -118,37 +147,92 @@ ItemSpool::ItemSpool()
     pending_.reserve(pieceSize);
 }
 
-void ItemSpool::Item(const ListedItem& item)
+void ItemSpool::Append(std::string_view text) const
 {
-    if (failed_)
+    const std::uint32_t size = static_cast<std::uint32_t>(text.size());
+    char length[4];
+    std::memcpy(length, &size, 4);
+    pending_.append(length, 4);
+    if (text.size() < pieceSize || failed_) {
+        pending_ += text;
         return;
-    for (const std::string* field : {&item.designator, &item.result, &item.resultType, &item.evaluationTime,
-                                     &item.description, &item.comment})
-        AppendField(pending_, *field);
-    if (pending_.size() >= pieceSize)
-        Flush();
-}
-
-void ItemSpool::Flush() const
-{
-    if (!failed_ && !pending_.empty()) {
+    }
+    // A large text goes to the file as it is, after what waits.
+    Flush();
+    if (!failed_) {
         try {
-            writer_->Write(pending_.data(), pending_.data() + pending_.size());
+            writer_->Write(text.data(), text.data() + text.size());
+            written_ += text.size();
+            return;
         } catch (const std::bad_alloc&) {
             throw;
         } catch (...) {
             failed_ = std::current_exception();
         }
     }
-    pending_.clear();
+    pending_ += text;
+}
+
+void ItemSpool::Item(const ListedItem& item)
+{
+    if (item.designator.size() + item.result.size() + item.resultType.size() + item.evaluationTime.size() +
+            item.description.size() + item.comment.size() + item.problem.size() >
+        std::numeric_limits<std::uint32_t>::max() / 2)
+        throw std::bad_alloc();  // no text of an answer is that long: the size limit keeps them shorter
+    for (const std::string* field : item.Fields())
+        Append(*field);
+    Append(item.problem);
+    if (pending_.size() >= pieceSize)
+        Flush();
+}
+
+// Sends what waits to the file; after a failure, keeps it (and all that follows) in memory.
+void ItemSpool::Flush() const
+{
+    if (failed_ || pending_.empty())
+        return;
+    try {
+        writer_->Write(pending_.data(), pending_.data() + pending_.size());
+        written_ += pending_.size();
+        pending_.clear();
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (...) {
+        failed_ = std::current_exception();
+    }
 }
 
 void ItemSpool::ForEach(const std::function<void(const ListedItem&)>& each) const
 {
     Flush();
-    if (failed_)
-        std::rethrow_exception(failed_);
-    SpoolReader reader(file_);
+    const std::unique_ptr<char[]> buffer = std::make_unique<char[]>(pieceSize);
+    std::optional<FileReadingLoop> loop;
+    if (writer_)
+        loop.emplace(buffer.get(), buffer.get() + pieceSize, file_, 0);
+    bool fileDone = !loop, memoryDone = pending_.empty();
+    bool first = true;
+    std::uint64_t left = written_;  // a write that failed may have left part of its bytes
+    RecordReader reader([&](ConstByteRange& window) {
+        if (!fileDone) {
+            if (!first)
+                loop->Next();
+            first = false;
+            if (loop->Remaining() != 0 && left != 0) {
+                window = loop->Window();
+                if (window.Length() > left)
+                    window.last = window.first + left;
+                left -= window.Length();
+                return true;
+            }
+            fileDone = true;
+        }
+        if (!memoryDone) {
+            memoryDone = true;
+            window = ConstByteRange{pending_.data(), pending_.data() + pending_.size()};
+            return true;
+        }
+        return false;
+    });
     ListedItem item;
     while (reader.Next(item))
         each(item);

@@ -1,5 +1,7 @@
 #include "run/ItemStatus.h"
 
+#include "run/RunReport.h"
+
 #include <limits>
 
 namespace {
@@ -25,6 +27,11 @@ ItemStatus StatusOf(std::string_view result, std::string_view resultType)
     if (EqualIgnoringAsciiCase(resultType, "error") || result.starts_with("Error"))
         return ItemStatus::Error;
     return ItemStatus::Failed;
+}
+
+ItemStatus StatusOf(const ListedItem& item)
+{
+    return item.problem.empty() ? StatusOf(item.result, item.resultType) : ItemStatus::Error;
 }
 
 const char* StatusName(ItemStatus status)

@@ -10,6 +10,9 @@
 enum class ItemStatus { Passed, Failed, Error };
 
 ItemStatus StatusOf(std::string_view result, std::string_view resultType);
+// An item's: one that could not be read or reported is an error.
+struct ListedItem;
+ItemStatus StatusOf(const ListedItem& item);
 // "passed", "failed" or "error".
 const char* StatusName(ItemStatus status);
 // The microseconds of an evaluation time given as a whole decimal number (digits only,

@@ -18,7 +18,7 @@ std::string HostName()
     DWORD size = 256;
     if (!GetComputerNameExW(ComputerNameDnsHostname, name, &size))
         return {};
-    return Narrow(std::wstring_view(name, size));
+    return NarrowReplacing(std::wstring_view(name, size));
 }
 
 std::optional<std::string> AgentVersionText()
@@ -63,15 +63,25 @@ void JsonReportWriter::Begin(const RunRequest& request)
     w.EndObject();
     w.Key("host").Text(HostName());
     w.Key("started").Text(started_);
-    w.Key("url").Text(Narrow(View(request.url)));
-    w.Key("document").Text(Narrow(View(request.document)));
+    w.Key("url").Text(NarrowReplacing(View(request.url)));
+    w.Key("document").Text(NarrowReplacing(View(request.document)));
     w.Key("flags").Number(request.flags);
     w.Key("items").BeginArray();
 }
 
 void JsonReportWriter::Item(const ListedItem& item)
 {
-    const ItemStatus status = StatusOf(item.result, item.resultType);
+    try {
+        WriteItem(item);
+    } catch (...) {
+        writer_.CloseTo(2);  // the item as far as it got, and the document still well-formed
+        throw;
+    }
+}
+
+void JsonReportWriter::WriteItem(const ListedItem& item)
+{
+    const ItemStatus status = StatusOf(item);
     const std::optional<std::int64_t> microseconds = EvaluationMicroseconds(item.evaluationTime);
     JsonWriter& w = writer_;
     w.BeginObject();
@@ -88,6 +98,8 @@ void JsonReportWriter::Item(const ListedItem& item)
         w.Number(*microseconds);
     else
         w.Null();
+    if (!item.problem.empty())
+        w.Key("problem").Text(item.problem);
     w.EndObject();
 }
 
@@ -97,6 +109,7 @@ void JsonReportWriter::End(const RunRecord& run)
     const Outcome& outcome = report.outcome;
     Begin(report.request);
     JsonWriter& w = writer_;
+    w.CloseTo(2);  // the document and its items
     w.EndArray();
     w.Key("ended").Text(run.ended);
     w.Key("durationSeconds").Seconds(report.milliseconds);
@@ -117,15 +130,28 @@ void JsonReportWriter::End(const RunRecord& run)
     if (!CompletedStatus(outcome.status) && report.lastPercent)
         w.Key("lastPercent").Number(*report.lastPercent);
     w.EndObject();
+    if (report.unreportedCount != 0) {
+        w.Key("unreported").BeginArray();
+        for (const UnreportedItem& item : report.unreported)
+            w.BeginObject().Key("index").Number(item.index).Key("why").Text(item.why).EndObject();
+        w.EndArray();
+    }
+    // passed, failed and errors: the items' statuses, as every report counts them; true,
+    // false and error: their result texts.
+    const ItemCounts& counts = report.items;
+    const auto number = [&](const char* key, std::size_t n) { w.Key(key).Number(static_cast<std::int64_t>(n)); };
     w.Key("summary").BeginObject();
-    w.Key("total").Number(static_cast<std::int64_t>(report.total));
-    w.Key("true").Number(static_cast<std::int64_t>(report.passed));
-    w.Key("false").Number(static_cast<std::int64_t>(report.failed));
-    w.Key("error").Number(static_cast<std::int64_t>(report.errors));
+    number("total", counts.total);
+    number("true", counts.results.isTrue);
+    number("false", counts.results.isFalse);
+    number("error", counts.results.other);
+    number("passed", counts.passed);
+    number("failed", counts.failed);
+    number("errors", counts.errors);
     w.EndObject();
     if (report.request.exportPath) {
         w.Key("export").BeginObject();
-        w.Key("path").Text(Narrow(View(*report.request.exportPath)));
+        w.Key("path").Text(NarrowReplacing(View(*report.request.exportPath)));
         w.Key("written").Boolean(report.exportWritten);
         w.EndObject();
     }
@@ -140,9 +166,9 @@ void WriteJsonDocument(const RunRecord& run, const ItemSource& items, ReportSink
     writer.End(run);
 }
 
-std::string JsonDocument(const RunRecord& run)
+std::string JsonDocument(const RunRecord& run, const ItemSource& items)
 {
     StringSink sink;
-    WriteJsonDocument(run, KeptItems(run.report.items), sink);
+    WriteJsonDocument(run, items, sink);
     return std::move(sink.Text());
 }

@@ -18,20 +18,23 @@ class JsonReportWriter final : public ItemFeed {
 public:
     JsonReportWriter(ReportSink& sink, std::string started);
     // The run's facts: what it was asked, the tool, the agent, the host.
-    void Begin(const RunRequest& request) override;
+    void Begin(const RunRequest& request);
     void Item(const ListedItem& item) override;
     // The end, the outcome and the counts; begins with the report's request first when
-    // nothing began (a command line that ran nothing).
+    // nothing began (a command line that ran nothing), and closes an item left open by a
+    // failure: a document begun is always ended as valid JSON.
     void End(const RunRecord& run);
 
 private:
+    void WriteItem(const ListedItem& item);
+
     JsonWriter writer_;
     std::string started_;
     bool begun_ = false;
 };
 
-// The whole document of a run whose report kept its items.
-std::string JsonDocument(const RunRecord& run);
+// The whole document of a run, as text.
+std::string JsonDocument(const RunRecord& run, const ItemSource& items);
 void WriteJsonDocument(const RunRecord& run, const ItemSource& items, ReportSink& sink);
 
 // Now, in UTC, as "2026-12-09T08:30:05.123Z".

@@ -67,10 +67,16 @@ JsonWriter& JsonWriter::Key(std::string_view name)
 JsonWriter& JsonWriter::Text(std::string_view text)
 {
     BeforeValue();
-    std::string quoted;
-    quoted.reserve(text.size() + 2);
-    AppendJsonString(quoted, text);
-    sink_.Write(quoted);
+    // Escaped in pieces: however long the text, no more than a piece's escape is held.
+    constexpr std::size_t piece = 65536;
+    std::string escaped;
+    sink_.Write("\"");
+    for (std::size_t at = 0; at < text.size(); at += piece) {
+        escaped.clear();
+        AppendJsonString(escaped, text.substr(at, piece));
+        sink_.Write(std::string_view(escaped).substr(1, escaped.size() - 2));
+    }
+    sink_.Write("\"");
     return *this;
 }
 
@@ -112,6 +118,7 @@ JsonWriter& JsonWriter::BeginObject()
     BeforeValue();
     sink_.Write("{");
     counts_.push_back(0);
+    closers_.push_back('}');
     return *this;
 }
 
@@ -120,6 +127,7 @@ JsonWriter& JsonWriter::BeginArray()
     BeforeValue();
     sink_.Write("[");
     counts_.push_back(0);
+    closers_.push_back(']');
     return *this;
 }
 
@@ -127,6 +135,7 @@ void JsonWriter::End(char bracket)
 {
     const std::size_t count = counts_.back();
     counts_.pop_back();
+    closers_.pop_back();
     if (count != 0) {
         sink_.Write("\n");
         Indent(counts_.size());
@@ -144,4 +153,12 @@ JsonWriter& JsonWriter::EndArray()
 {
     End(']');
     return *this;
+}
+
+void JsonWriter::CloseTo(std::size_t depth)
+{
+    if (keyed_)
+        Null();
+    while (counts_.size() > depth)
+        End(closers_.back());
 }

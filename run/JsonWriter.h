@@ -25,6 +25,9 @@ public:
     JsonWriter& EndObject();
     JsonWriter& BeginArray();
     JsonWriter& EndArray();
+    // Ends what a failure left open down to `depth` open containers (a key without its
+    // value gets null), so that what follows is still well-formed.
+    void CloseTo(std::size_t depth);
 
 private:
     void BeforeValue();
@@ -33,6 +36,7 @@ private:
 
     ReportSink& sink_;
     std::vector<std::size_t> counts_;  // the values so far in each open container
+    std::vector<char> closers_;        // the bracket that ends each
     bool keyed_ = false;               // a key was written; its value comes next
 };
 

@@ -25,10 +25,10 @@ std::string Seconds(double seconds)
 void WriteJunitDocument(const RunRecord& run, const ItemSource& items, ReportSink& sink)
 {
     const RunReport& report = run.report;
-    const std::string document = Narrow(View(report.request.document));
+    const std::string document = NarrowReplacing(View(report.request.document));
     const bool completed = CompletedStatus(report.outcome.status);
-    const std::size_t failures = report.itemsFailed, errors = report.itemsNotEvaluated + (completed ? 0 : 1);
-    const std::size_t tests = report.total + (completed ? 0 : 1);
+    const std::size_t failures = report.items.failed, errors = report.items.errors + (completed ? 0 : 1);
+    const std::size_t tests = report.items.total + (completed ? 0 : 1);
     const std::string counts = Attribute("tests", std::to_string(tests)) + Attribute("failures", std::to_string(failures)) +
                                Attribute("errors", std::to_string(errors));
     const std::string time = Attribute("time", Seconds(static_cast<double>(report.milliseconds) / 1000.0));
@@ -37,7 +37,7 @@ void WriteJunitDocument(const RunRecord& run, const ItemSource& items, ReportSin
     sink.Write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites" + Attribute("name", "Verimark") + counts + time +
                ">\n  <testsuite" + Attribute("name", document) + counts + Attribute("skipped", "0") + time +
                Attribute("timestamp", timestamp) + Attribute("hostname", HostName()) + ">\n    <properties>\n" +
-               "      <property" + Attribute("name", "url") + Attribute("value", Narrow(View(report.request.url))) + "/>\n" +
+               "      <property" + Attribute("name", "url") + Attribute("value", NarrowReplacing(View(report.request.url))) + "/>\n" +
                "      <property" + Attribute("name", "exitStatus") +
                Attribute("value", std::to_string(static_cast<int>(report.outcome.status))) + "/>\n" +
                "      <property" + Attribute("name", "outcome") + Attribute("value", report.outcome.message) + "/>\n" +
@@ -45,7 +45,7 @@ void WriteJunitDocument(const RunRecord& run, const ItemSource& items, ReportSin
     const std::string classname = Attribute("classname", document);
     std::string testcase;
     items.ForEach([&](const ListedItem& item) {
-        const ItemStatus status = StatusOf(item.result, item.resultType);
+        const ItemStatus status = StatusOf(item);
         const std::optional<std::int64_t> microseconds = EvaluationMicroseconds(item.evaluationTime);
         testcase = "    <testcase" + Attribute("name", item.designator) + classname +
                    Attribute("time", Seconds(microseconds ? static_cast<double>(*microseconds) / 1e6 : 0.0));
@@ -53,10 +53,12 @@ void WriteJunitDocument(const RunRecord& run, const ItemSource& items, ReportSin
             testcase += "/>\n";
         } else {
             const char* element = status == ItemStatus::Error ? "error" : "failure";
-            testcase += ">\n      <" + std::string(element) +
-                        Attribute("message", item.comment.empty() ? item.result : item.comment) +
+            const std::string& message = !item.problem.empty() ? item.problem
+                                         : item.comment.empty() ? item.result : item.comment;
+            testcase += ">\n      <" + std::string(element) + Attribute("message", message) +
                         Attribute("type", item.result) + ">" +
-                        MarkupText("Result: " + item.result + "\nResult type: " + item.resultType + "\nDescription: " +
+                        MarkupText((item.problem.empty() ? "" : "Not read: " + item.problem + "\n") + "Result: " +
+                                   item.result + "\nResult type: " + item.resultType + "\nDescription: " +
                                    item.description + "\nComment: " + item.comment) +
                         "</" + element + ">\n    </testcase>\n";
         }

@@ -186,6 +186,21 @@ Outcome Completed(std::size_t total, std::size_t failed, std::size_t notEvaluate
     return outcome;
 }
 
+Outcome NotAllReported(std::size_t unreported, std::size_t total, std::int32_t index, const std::string& why)
+{
+    Outcome outcome = Failure(ExitStatus::NotAllReported, 0, "NotAllReported",
+                              "the evaluation completed, but " + std::to_string(unreported) + " of its " +
+                                  std::to_string(total) + (total == 1 ? " item" : " items") +
+                                  " could not be read or reported, so whether it passed is not known: item " +
+                                  std::to_string(index) + ": " + why);
+    return outcome;
+}
+
+Outcome Unexpected(const std::string& what)
+{
+    return Failure(ExitStatus::Unexpected, 0, "Unexpected", "an unexpected failure: " + what);
+}
+
 Outcome InvalidResultText()
 {
     return Failure(ExitStatus::InvalidText, R::TextNotUtf8, "TextNotUtf8",

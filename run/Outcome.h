@@ -37,7 +37,12 @@ Outcome AgentStopped(std::int32_t code);
 // A completed evaluation, by what its items say (tool/ItemStatus.h): none at all, one that
 // failed, one that could not be evaluated, or every one passed.
 Outcome Completed(std::size_t total, std::size_t failed, std::size_t notEvaluated);
+// A completed evaluation of which `unreported` items (the first at `index`, for `why`)
+// could not be read or reported.
+Outcome NotAllReported(std::size_t unreported, std::size_t total, std::int32_t index, const std::string& why);
 Outcome InvalidResultText();
+// A failure nothing else names (`what` in words): the tool's own.
+Outcome Unexpected(const std::string& what);
 Outcome ExportFailed(const std::string& path, const std::string& reason);
 // A report file of --output that could not be written: the export's status.
 Outcome ReportFailed(const std::string& path, const std::string& reason);

@@ -32,11 +32,9 @@ std::optional<Outcome> WriteReports(const RunRecord& run, const ItemSource& item
                 sink.Flush();
                 receiver.End();
             });
-        } catch (const std::bad_alloc&) {
-            throw;
-        } catch (const std::exception& e) {
+        } catch (const std::exception& e) {  // memory running out too: the other reports are still tried
             if (!failed)
-                failed = ReportFailed(Narrow(output.path), ExportFailureReason(e));
+                failed = ReportFailed(NarrowReplacing(output.path), FailureReason(e));
         }
     }
     return failed;

@@ -13,6 +13,7 @@
 #include "text/UniqueResource.h"
 
 #include <cwchar>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -178,8 +179,10 @@ void ExportResponseFile(const _bstr_t& outputPath)
     ExportAnswer(outputPath, session.ResponseLocation(), [&](DataReceiver& sink) { session.CopyResponse(sink); });
 }
 
-std::string ExportFailureReason(const std::exception& e)
+std::string FailureReason(const std::exception& e)
 {
+    if (dynamic_cast<const std::bad_alloc*>(&e))
+        return "there was not enough memory";
     if (const auto* file = dynamic_cast<const FileIOError*>(&e); file && file->Code() != 0)
         return std::string(SystemMessageText(file->Code()).StringView());
     return std::string(ConvertACPToUTF8(U8String(std::string_view(e.what()))).StringView());

@@ -21,9 +21,10 @@ void ExportResponseFile(const _bstr_t& outputPath);
 // target), `produce` sends the bytes.
 void ExportAnswer(const _bstr_t& outputPath, const std::optional<FileLocation>& answer,
                   const std::function<void(DataReceiver&)>& produce);
-// The reason for a failed export, as one line in UTF-8: a file error's system message (a
-// full disk says so), otherwise what the failure says of itself.
-std::string ExportFailureReason(const std::exception& e);
+// The reason for a failure (an export's, a report's, any the run meets), as one line in
+// UTF-8: a file error's system message (a full disk says so), memory running out,
+// otherwise what the failure says of itself.
+std::string FailureReason(const std::exception& e);
 
 // Removes the temporaries "<name>.<process id>.verimark-tmp" in the held folder whose
 // process no longer runs; returns how many went.

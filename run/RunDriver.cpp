@@ -1,18 +1,15 @@
 #include "run/RunDriver.h"
 
 #include "compliance/AgentChecks.h"
-#include "compliance/ComplianceApi.h"
 #include "compliance/ComplianceSession.h"
 #include "compliance/ResultCodes.h"
-#include "errors/WindowsError.h"
-#include "files/FileIOError.h"
 #include "files/Sleeper.h"
-#include "text/CodePageConversion.h"
-#include "text/Transcoding.h"
 #include "run/ItemStatus.h"
 #include "run/ResponseExport.h"
+#include "text/Transcoding.h"
 
 #include <algorithm>
+#include <new>
 #include <string>
 
 namespace {
@@ -20,7 +17,6 @@ namespace {
 namespace R = ComplianceResult;
 
 constexpr std::uint32_t pollInterval = 1000;  // between progress requests
-constexpr std::uint64_t closeWait = 2000;     // what Close gets at most once the time limit has passed
 
 // An exchange that ended without an answer (-3, -7): the agent may have died meanwhile.
 bool NoAnswer(std::int32_t code)
@@ -28,18 +24,41 @@ bool NoAnswer(std::int32_t code)
     return code == R::RequestNotTaken || code == R::NoReadableAnswer;
 }
 
+// Closes the session it was given once Open succeeded, on every path out of the run.
+class OpenSession {
+public:
+    OpenSession(ComplianceSession& session, ComplianceSession::Deadline deadline)
+        : session_(session), deadline_(deadline)
+    {
+    }
+    ~OpenSession() { Close(); }
+    OpenSession(const OpenSession&) = delete;
+    OpenSession& operator=(const OpenSession&) = delete;
+    void Close() noexcept
+    {
+        if (open_) {
+            open_ = false;
+            session_.Close(deadline_);  // never throws: its failures are codes
+        }
+    }
+
+private:
+    ComplianceSession& session_;
+    ComplianceSession::Deadline deadline_;
+    bool open_ = true;
+};
+
 class Driver {
 public:
-    Driver(const RunRequest& request, const RunLimits& limits, RunObserver& observer)
-        : request_(request), limits_(limits), observer_(observer), clock_(CurrentSleeper()),
-          session_(ComplianceSession::Process()), started_(limits.started.value_or(clock_.Now()))
+    Driver(const RunRequest& request, const RunLimits& limits, RunObserver& observer, ItemStore& items)
+        : request_(request), observer_(observer), items_(items), clock_(CurrentSleeper()),
+          session_(ComplianceSession::Process()), started_(limits.started.value_or(clock_.Now())),
+          timeoutSeconds_(limits.timeoutSeconds)
     {
         if (limits.timeoutSeconds)
             deadline_ = started_ + std::uint64_t{*limits.timeoutSeconds} * 1000;
-        session_.SetDeadline(deadline_);
         report_.request = request;
     }
-    ~Driver() { session_.SetDeadline(std::nullopt); }
 
     RunReport Run();
 
@@ -50,7 +69,7 @@ private:
         if (clock_.StopRequested())
             return Cancelled();
         if (deadline_ && clock_.Now() >= *deadline_)
-            return TimedOut(*limits_.timeoutSeconds);
+            return TimedOut(*timeoutSeconds_);
         return std::nullopt;
     }
     // How an exchange that gave no answer ends the run: stopped, timed out, the agent gone,
@@ -63,130 +82,189 @@ private:
             return AgentStopped(code);
         return otherwise;
     }
-    void Open();
+    void OpenFailed(std::int32_t code);
+    void Evaluate();
     void Results();
-    void Item(const _bstr_t (&texts)[6]);
-    void Close();
+    void Read(std::int32_t index);
 
     const RunRequest& request_;
-    const RunLimits& limits_;
     RunObserver& observer_;
+    ItemStore& items_;
     Sleeper& clock_;
     ComplianceSession& session_;
     const std::uint64_t started_;
-    std::optional<std::uint64_t> deadline_;
+    const std::optional<std::uint32_t> timeoutSeconds_;
+    ComplianceSession::Deadline deadline_;
     RunReport report_;
 };
 
 RunReport Driver::Run()
 {
-    const std::int32_t opened = COMPLIANCE_Open(request_.url, request_.document, request_.flags);
+    const std::int32_t opened = session_.Open(request_.url, request_.document, request_.flags, deadline_);
     if (opened != R::Success) {
-        observer_.OpenFailed(opened);
-        if (opened == R::RequestWaiting) {
-            std::optional<std::uint64_t> waited;
-            if (const std::optional<FILETIME> written = session_.WaitingRequestWritten())
-                waited = SecondsSince(*written);
-            report_.outcome = RequestWaiting(waited);
-        } else {
-            report_.outcome = NoAnswer(opened) ? WithoutAnswer(opened, OpenFailed(opened)) : OpenFailed(opened);
-        }
+        OpenFailed(opened);
     } else {
-        std::int32_t percent = 0, error = 0, progress = R::ProgressRunning;
-        std::optional<Outcome> stop;
-        while (!(stop = Interrupted())) {
-            progress = COMPLIANCE_Progress(percent, error);
-            if (progress != R::ProgressRunning)
-                break;
-            report_.lastPercent = percent;
-            observer_.Progress(percent);
-            std::uint32_t pause = pollInterval;
-            if (deadline_)
-                pause = static_cast<std::uint32_t>(
-                    std::min<std::uint64_t>(pause, *deadline_ - std::min(*deadline_, clock_.Now())));
-            clock_.SleepUnlessStopped(pause);
+        OpenSession open(session_, deadline_);
+        try {
+            Evaluate();
+        } catch (const std::exception& e) {
+            // A presenter, the answer's copy or an allocation failed: the session is
+            // closed all the same, and the run says what failed.
+            report_.outcome = Unexpected(FailureReason(e));
         }
-        if (stop) {
-            report_.outcome = *stop;
-        } else if (progress == R::ProgressComplete) {
-            Results();
-        } else if (progress == R::ProgressError) {
-            observer_.ProgressError(error);
-            const bool fromAgent = session_.LastErrorFromAgent();
-            report_.outcome = fromAgent ? ProgressError(error, true)
-                                        : WithoutAnswer(error, ProgressError(error, false));
-        } else {
-            report_.outcome = ProgressFailed(progress);
-        }
-        Close();
+        open.Close();
     }
     report_.milliseconds = clock_.Now() - started_;
     return std::move(report_);
+}
+
+void Driver::OpenFailed(std::int32_t opened)
+{
+    observer_.OpenFailed(opened);
+    if (opened == R::RequestWaiting) {
+        std::optional<std::uint64_t> waited;
+        if (const std::optional<FILETIME> written = session_.WaitingRequestWritten())
+            waited = SecondsSince(*written);
+        report_.outcome = RequestWaiting(waited);
+    } else {
+        report_.outcome = NoAnswer(opened) ? WithoutAnswer(opened, ::OpenFailed(opened)) : ::OpenFailed(opened);
+    }
+}
+
+void Driver::Evaluate()
+{
+    std::int32_t percent = 0, error = 0, progress = R::ProgressRunning;
+    std::optional<Outcome> stop;
+    while (!(stop = Interrupted())) {
+        progress = session_.Progress(percent, error, deadline_);
+        if (progress != R::ProgressRunning)
+            break;
+        report_.lastPercent = percent;
+        observer_.Progress(percent);
+        std::uint32_t pause = pollInterval;
+        if (deadline_)
+            pause = static_cast<std::uint32_t>(
+                std::min<std::uint64_t>(pause, *deadline_ - std::min(*deadline_, clock_.Now())));
+        clock_.SleepUnlessStopped(pause);
+    }
+    if (stop) {
+        report_.outcome = *stop;
+    } else if (progress == R::ProgressComplete) {
+        Results();
+    } else if (progress == R::ProgressError) {
+        observer_.ProgressError(error);
+        report_.outcome = session_.LastErrorFromAgent() ? ProgressError(error, true)
+                                                        : WithoutAnswer(error, ProgressError(error, false));
+    } else {
+        report_.outcome = ProgressFailed(progress);
+    }
 }
 
 void Driver::Results()
 {
     report_.outcome = Completed(1, 0, 0);  // what the items say comes at the end
     observer_.ResultsReady();
+    std::optional<Outcome> exportFailed;
     if (request_.exportPath) {
         try {
             ExportResponseFile(*request_.exportPath);
             report_.exportWritten = true;
+        } catch (const std::bad_alloc&) {
+            throw;
         } catch (const std::exception& e) {
-            report_.outcome = ExportFailed(Narrow(View(*request_.exportPath)), ExportFailureReason(e));
+            exportFailed = ExportFailed(NarrowReplacing(View(*request_.exportPath)), FailureReason(e));
         }
     }
-    const std::int32_t count = COMPLIANCE_ResultCount();
-    observer_.Count(count);
+    const std::int32_t count = session_.ResultCount();
+    report_.count = count;
     for (std::int32_t index = 0; index < count; ++index) {
         if (clock_.StopRequested()) {
             report_.outcome = Cancelled();
             return;
         }
-        _bstr_t texts[6];
-        const std::int32_t got = COMPLIANCE_GetResult(index, texts[0], texts[1], texts[2], texts[3], texts[4], texts[5]);
-        if (got == R::TextNotUtf8) {
-            report_.outcome = InvalidResultText();
-            return;
+        ComplianceResultItem texts;
+        if (session_.ItemTexts(index, texts) == R::Success) {
+            bool valid = true;
+            for (const ItemText* text : {&texts.designator, &texts.result, &texts.resultType, &texts.evaluationTime,
+                                         &texts.description, &texts.comment})
+                valid = valid && IsWellFormedUtf8(text->StringView());
+            if (!valid) {
+                report_.outcome = InvalidResultText();
+                return;
+            }
         }
-        if (got == R::Success)
-            Item(texts);
+        Read(index);
     }
-    if (report_.outcome.code == R::ProgressComplete)  // no export failed
-        report_.outcome = Completed(report_.total, report_.itemsFailed, report_.itemsNotEvaluated);
+    report_.Conclude();
+    if (exportFailed)
+        report_.outcome = *exportFailed;
 }
 
-void Driver::Item(const _bstr_t (&texts)[6])
+// One item into the store. One that cannot be read or stored is kept as what it is, an
+// item nobody knows the result of, never left out.
+void Driver::Read(std::int32_t index)
 {
-    ++report_.total;
-    const std::wstring_view result = View(texts[1]);
-    ++(result == L"True" ? report_.passed : result == L"False" ? report_.failed : report_.errors);
-    const ItemStatus status = StatusOf(Narrow(result), Narrow(View(texts[2])));
-    ++(status == ItemStatus::Passed ? report_.itemsPassed
-                                    : status == ItemStatus::Failed ? report_.itemsFailed : report_.itemsNotEvaluated);
-    if (limits_.keepItems)
-        report_.items.push_back(ListedItemOf(texts));
-    observer_.Item(texts);
-}
-
-// Close is bounded by the time limit, and by two seconds at least once it has passed or
-// the run was stopped (the session gives a Close two seconds after a stop itself).
-void Driver::Close()
-{
-    if (deadline_)
-        session_.SetDeadline(std::max(*deadline_, clock_.Now() + closeWait));
-    COMPLIANCE_Close();
+    ListedItem item;
+    try {
+        ComplianceResultItem texts;
+        if (const std::int32_t got = session_.ItemTexts(index, texts); got != R::Success) {
+            item.problem = "the session gave no item for this index [" + std::to_string(got) + "]";
+        } else {
+            item.designator = texts.designator.StringView();
+            item.result = texts.result.StringView();
+            item.resultType = texts.resultType.StringView();
+            item.evaluationTime = texts.evaluationTime.StringView();
+            item.description = texts.description.StringView();
+            item.comment = texts.comment.StringView();
+        }
+    } catch (const std::bad_alloc&) {
+        item = ListedItem{};
+        item.problem = "there was not enough memory to hold its texts";
+    }
+    if (!item.problem.empty())
+        report_.Unreported(index, item.problem);
+    report_.items.Add(item);
+    try {
+        items_.Item(item);
+    } catch (const std::bad_alloc&) {
+        ListedItem unread;
+        unread.problem = "there was not enough memory to keep it";
+        report_.Unreported(index, unread.problem);
+        items_.Item(unread);
+    }
 }
 
 }  // namespace
 
-ListedItem ListedItemOf(const _bstr_t (&texts)[6])
+void ItemCounts::Add(const ListedItem& item)
 {
-    return {Narrow(View(texts[0])), Narrow(View(texts[1])), Narrow(View(texts[2])),
-            Narrow(View(texts[3])), Narrow(View(texts[4])), Narrow(View(texts[5]))};
+    ++total;
+    ++(item.result == "True" ? results.isTrue : item.result == "False" ? results.isFalse : results.other);
+    const ItemStatus status = StatusOf(item);
+    ++(status == ItemStatus::Passed ? passed : status == ItemStatus::Failed ? failed : errors);
 }
 
-RunReport DriveRun(const RunRequest& request, const RunLimits& limits, RunObserver& observer)
+void RunReport::Unreported(std::int32_t index, std::string why)
 {
-    return Driver(request, limits, observer).Run();
+    ++unreportedCount;
+    if (unreported.size() < 100)
+        unreported.push_back({index, std::move(why)});
+    Conclude();
+}
+
+void RunReport::Conclude()
+{
+    if (!CompletedStatus(outcome.status))
+        return;
+    if (unreportedCount != 0) {
+        outcome = NotAllReported(unreportedCount, items.total, unreported.front().index, unreported.front().why);
+        return;
+    }
+    // The items' counts, less those not evaluated (ItemStatus::Error) that the agent marked so.
+    outcome = Completed(items.total, items.failed, items.errors);
+}
+
+RunReport DriveRun(const RunRequest& request, const RunLimits& limits, RunObserver& observer, ItemStore& items)
+{
+    return Driver(request, limits, observer, items).Run();
 }

@@ -1,11 +1,12 @@
 #pragma once
-// One run of the console tool as a value: what it was asked (RunRequest), within which
-// limits (RunLimits), what it passes on as it goes (RunObserver), and how it ended
-// (RunReport). The driver (tool/RunDriver.h) produces the report; the presenters turn it
-// into the listing, the JSON document, the line on standard error and the exit status.
-#include "text/Bstr.h"
+// One run of an evaluation as a value: what it was asked (RunRequest), within which limits
+// (RunLimits), what it tells while the session is open (RunObserver), where its items go
+// (ItemStore), and how it ended (RunReport). The driver (run/RunDriver.h) produces the
+// report; presenters read it and the stored items once the session is closed.
 #include "run/Outcome.h"
+#include "text/Bstr.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -21,35 +22,43 @@ struct RunRequest {
 struct RunLimits {
     std::optional<std::uint32_t> timeoutSeconds;
     std::optional<std::uint64_t> started;  // on the sleeper's clock; the driver's start when not given
-    bool keepItems = false;                // the report keeps every item's texts (the script objects)
 };
 
-// What a run passes on while it goes, in its order: a presenter prints the listing from it.
+// What a run tells while its session is open, in its order.
 class RunObserver {
 public:
     virtual void OpenFailed(std::int32_t /*code*/) {}
     virtual void Progress(std::int32_t /*percent*/) {}
     // The evaluation completed: its answer is held (ComplianceSession::CopyResponse) until
-    // the run closes the session.
+    // the run closes the session. What this throws ends the run (the session is closed).
     virtual void ResultsReady() {}
-    virtual void Count(std::int32_t /*count*/) {}
-    virtual void Item(const _bstr_t (&/*texts*/)[6]) {}
     virtual void ProgressError(std::int32_t /*error*/) {}
 
 protected:
     ~RunObserver() = default;
 };
 
-// One result item's texts in UTF-8, as the agent gave them.
+// One result item: its six texts in UTF-8 as the agent gave them, or, for an item that
+// could not be read or reported, why (`problem`; its texts are then what could be had).
 struct ListedItem {
     std::string designator, result, resultType, evaluationTime, description, comment;
-};
-ListedItem ListedItemOf(const _bstr_t (&texts)[6]);
+    std::string problem;
 
-// Takes a run's items as they are read: the reports written as the run goes.
+    static constexpr std::size_t fieldCount = 6;
+    // The texts in the agent's order, for code that treats them alike.
+    std::array<const std::string*, fieldCount> Fields() const
+    {
+        return {&designator, &result, &resultType, &evaluationTime, &description, &comment};
+    }
+    std::array<std::string*, fieldCount> Fields()
+    {
+        return {&designator, &result, &resultType, &evaluationTime, &description, &comment};
+    }
+};
+
+// Takes a run's items as they are read.
 class ItemFeed {
 public:
-    virtual void Begin(const RunRequest& /*request*/) {}
     virtual void Item(const ListedItem& item) = 0;
 
 protected:
@@ -65,28 +74,55 @@ protected:
     ~ItemSource() = default;
 };
 
-// The items a report kept (RunLimits::keepItems).
-class KeptItems final : public ItemSource {
+// Where a run's items wait between the session and the presenters.
+class ItemStore : public ItemFeed, public ItemSource {
+protected:
+    ~ItemStore() = default;
+};
+
+// The items in memory (the script objects keep them).
+class KeptItems final : public ItemStore {
 public:
-    explicit KeptItems(const std::vector<ListedItem>& items) : items_(items) {}
+    void Item(const ListedItem& item) override { items.push_back(item); }
     void ForEach(const std::function<void(const ListedItem&)>& each) const override
     {
-        for (const ListedItem& item : items_)
+        for (const ListedItem& item : items)
             each(item);
     }
 
-private:
-    const std::vector<ListedItem>& items_;
+    std::vector<ListedItem> items;
+};
+
+// The items counted by what they say (run/ItemStatus.h): the one classification every
+// surface shows. `results` counts the result text alone ("True", "False", anything else).
+struct ItemCounts {
+    std::size_t total = 0, passed = 0, failed = 0, errors = 0;
+    struct {
+        std::size_t isTrue = 0, isFalse = 0, other = 0;
+    } results;
+    void Add(const ListedItem& item);
+};
+
+// An item that could not be read from the answer or reported, and why.
+struct UnreportedItem {
+    std::int32_t index;
+    std::string why;
 };
 
 struct RunReport {
     RunRequest request;  // what the run was asked
     Outcome outcome;
-    std::vector<ListedItem> items;  // with RunLimits::keepItems only
-    std::size_t total = 0, passed = 0, failed = 0, errors = 0;  // results "True", "False", anything else
-    // The items by what they say (tool/ItemStatus.h): passed, failed, could not be evaluated.
-    std::size_t itemsPassed = 0, itemsFailed = 0, itemsNotEvaluated = 0;
-    std::optional<std::int32_t> lastPercent;                    // the last progress the agent reported
+    std::optional<std::int32_t> count;  // the agent's count of items, once the evaluation completed
+    ItemCounts items;
+    std::vector<UnreportedItem> unreported;  // the first few; `items` counts them all as errors
+    std::size_t unreportedCount = 0;
+    std::optional<std::int32_t> lastPercent;  // the last progress the agent reported
     bool exportWritten = false;
     std::uint64_t milliseconds = 0;  // from the start to the end of the run, on the sleeper's clock
+
+    // Notes an item that could not be read or reported (also when found by a presenter,
+    // after the driver), and how the completed run then ends.
+    void Unreported(std::int32_t index, std::string why);
+    // How a completed evaluation ends, by its items: the one place that decides it.
+    void Conclude();
 };

@@ -4,6 +4,7 @@
 // WindowsCharacterSetResult with the system's code, 1113.
 #include "text/CopiedUString.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,3 +15,11 @@ CopiedU16String TranscodeU8ToU16(U8String text);
 // the tests).
 std::string Narrow(std::wstring_view utf16);
 std::wstring Wide(std::string_view utf8);
+
+// Whether the bytes are well-formed UTF-8 (what TranscodeU8ToU16 takes), without converting.
+bool IsWellFormedUtf8(std::string_view utf8) noexcept;
+// The position of the first unpaired surrogate, when there is one (what TranscodeU16ToU8
+// refuses).
+std::optional<std::size_t> FirstUnpairedSurrogate(std::wstring_view utf16) noexcept;
+// UTF-16 as UTF-8 for showing: an unpaired surrogate becomes U+FFFD instead of failing.
+std::string NarrowReplacing(std::wstring_view utf16);

@@ -9,11 +9,20 @@ namespace {
 
 std::string Utf8(const std::wstring& text)
 {
-    try {
-        return std::string(TranscodeU16ToU8({text.data(), text.data() + text.size()}).StringView());
-    } catch (...) {
-        return "(an argument that is not valid text)";
-    }
+    return NarrowReplacing(text);
+}
+
+// A word that looks like an option but is not one of ours: a dash, a slash or a dash-like
+// character that word processors put for "--" (U+2010 to U+2015, U+2212), then a letter.
+bool LooksLikeOption(const std::wstring& text)
+{
+    if (text.size() < 2)
+        return false;
+    const wchar_t lead = text[0], next = text[1];
+    const bool dash = lead == L'-' || lead == L'/' || (lead >= 0x2010 && lead <= 0x2015) || lead == 0x2212;
+    const bool letter = (next >= L'a' && next <= L'z') || (next >= L'A' && next <= L'Z') ||
+                        (next >= 0x2010 && next <= 0x2015) || next == L'-';
+    return dash && letter;
 }
 
 // A whole number of seconds, at least 1 and at most a week, and nothing else.
@@ -101,6 +110,11 @@ Arguments ReadArguments(const std::vector<std::wstring>& argv)
             read.error = "unknown option " + Utf8(a);
         }
     }
+    // Text that is not valid UTF-16 could reach neither the agent nor a file name intact.
+    for (std::size_t i = 1; i < argv.size() && read.error.empty(); ++i)
+        if (const std::optional<std::size_t> at = FirstUnpairedSurrogate(argv[i]))
+            read.error = "argument " + std::to_string(i) + " (\"" + Utf8(argv[i]) +
+                         "\") is not valid text: it holds an unpaired surrogate at character " + std::to_string(*at + 1);
     return read;
 }
 
@@ -117,6 +131,10 @@ std::optional<std::int32_t> FlagsArgument(const std::vector<std::wstring>& form,
     if (form.size() != flagsIndex + 1)
         return 0;
     const std::wstring& text = form[flagsIndex];
+    if (LooksLikeOption(text)) {
+        error = "\"" + Utf8(text) + "\" stands where the flags go and is not a number: options begin with \"--\"";
+        return std::nullopt;
+    }
     if (strict) {
         std::uint32_t value = 0;
         bool digits = !text.empty();

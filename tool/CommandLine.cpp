@@ -8,6 +8,7 @@
 #include "run/JsonReport.h"
 #include "tool/ReadinessCheck.h"
 #include "run/ReportFiles.h"
+#include "run/ResponseExport.h"
 
 #include <cstdio>
 #include <optional>
@@ -72,15 +73,18 @@ void PrintHelp()
     std::fflush(stdout);
 }
 
-// The status a run ends with without --exit-codes, as it always has; a stop on request
-// ends as an interrupted console program does, and a time limit with its own status.
+// The status a run ends with without --exit-codes: what the form gives (a session ran, the
+// usage text, a text that is not UTF-8, a failed export), except that a stop on request
+// ends as an interrupted console program does, and a time limit and a failure of the
+// tool's own with their statuses.
 int StatusWithoutExitCodes(const Outcome& outcome, int formStatus)
 {
     switch (outcome.status) {
     case ExitStatus::Cancelled:
         return static_cast<int>(STATUS_CONTROL_C_EXIT);
     case ExitStatus::TimedOut:
-        return static_cast<int>(ExitStatus::TimedOut);
+    case ExitStatus::Unexpected:
+        return static_cast<int>(outcome.status);
     default:
         return formStatus;
     }
@@ -142,28 +146,31 @@ int RunCommandLine(const std::vector<std::wstring>& argv)
     record.started = UtcNow();
     RunSettings settings;
     settings.json = options.json;
-    // The JSON document goes out as the items are read; the report files are written at the
-    // end from a spool of the items.
-    std::optional<StandardOutputSink> standardOutput;
-    std::optional<JsonReportWriter> json;
-    if (options.json) {
-        json.emplace(standardOutput.emplace(), record.started);
-        settings.feeds.push_back(&*json);
-    }
-    std::optional<ItemSpool> spool;
-    if (!options.outputs.empty())
-        settings.feeds.push_back(&spool.emplace());
     settings.quiet = options.quiet;
     settings.limits.timeoutSeconds = options.timeoutSeconds;
     settings.limits.started = started;
+    // The JSON document goes out from the start; the items wait in a spool until the
+    // session is closed, then go to the listing or the document, and to the report files.
+    std::optional<StandardOutputSink> standardOutput;
+    std::optional<JsonReportWriter> json;
+    if (options.json)
+        settings.document = &json.emplace(standardOutput.emplace(), record.started);
     int formStatus = ShowUsage;
-    if (arguments.error.empty()) {
-        if (dForm) {
-            RunAndList(L"", L"", 0, false, _bstr_t(), settings, &record.report);
-            formStatus = ExitRan;
-        } else if (cForm || xForm) {
-            formStatus = RunFromArguments(form, xForm, settings, options.any, arguments.error, &record.report);
+    std::optional<ItemSpool> spool;
+    try {
+        settings.store = &spool.emplace();
+        if (arguments.error.empty()) {
+            if (dForm) {
+                RunAndList(L"", L"", 0, false, _bstr_t(), settings, &record.report);
+                formStatus = ExitRan;
+            } else if (cForm || xForm) {
+                formStatus = RunFromArguments(form, xForm, settings, options.any, arguments.error, &record.report);
+            }
         }
+    } catch (const std::exception& e) {
+        // The driver has closed any session it opened; what failed is told as the run's end.
+        record.report.outcome = Unexpected(FailureReason(e));
+        formStatus = ExitRan;
     }
     if (formStatus == ShowUsage) {
         // Standard output is the document's with --json: the usage text goes to standard error.
@@ -177,7 +184,7 @@ int RunCommandLine(const std::vector<std::wstring>& argv)
     record.ended = UtcNow();
     // The report files tell any outcome; one that cannot be written fails a run that
     // completed, as a failed export does.
-    if (!options.outputs.empty())
+    if (!options.outputs.empty() && spool)
         if (const std::optional<Outcome> failed = WriteReports(record, *spool, options.outputs);
             failed && CompletedStatus(record.report.outcome.status))
             record.report.outcome = *failed;

@@ -1,7 +1,8 @@
 #include "tool/Listing.h"
 
 #include "compliance/ResultCodes.h"
-#include "text/Bstr.h"
+#include "text/SystemConversion.h"
+#include "text/Win32.h"
 
 #include <algorithm>
 
@@ -20,9 +21,36 @@ HANDLE OutputConsole()
 
 bool Shown(wchar_t c) { return c == L'\t' || (c >= 0x20 && c < 0x7F) || c > 0x9F; }
 
-void PutText(const _bstr_t& original)
+// UTF-8 as UTF-16; the driver took only well-formed texts, and anything else would show
+// as U+FFFD.
+std::wstring Utf16(std::string_view utf8)
 {
-    const std::wstring_view view = View(original);
+    if (utf8.empty())
+        return {};
+    const int units = SystemConversion::UnitCount(utf8.size());
+    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), units, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), units, wide.data(), static_cast<int>(wide.size()));
+    return wide;
+}
+
+// The ANSI code page's form of a text, with its replacement for what it lacks, up to the
+// first NUL: what the platform's BSTR wrapper gave the listing.
+void PutAnsi(std::wstring_view text)
+{
+    if (text.empty())
+        return;
+    const int units = SystemConversion::UnitCount(text.size());
+    std::string narrow(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(), units, nullptr, 0, nullptr,
+                                                                     nullptr)),
+                       '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), units, narrow.data(), static_cast<int>(narrow.size()), nullptr, nullptr);
+    std::fputs(narrow.c_str(), stdout);
+}
+
+void PutText(std::string_view utf8)
+{
+    const std::wstring original = Utf16(utf8);
+    const std::wstring_view view = original;
     if (const HANDLE console = OutputConsole()) {
         const std::wstring shown = ListingText(view);
         std::wstring_view text = shown;
@@ -36,12 +64,11 @@ void PutText(const _bstr_t& original)
         }
         return;
     }
-    // The wrapper's narrow form: the ANSI code page, with its replacement for what it lacks.
     // Most texts have nothing to escape and go out as they always did.
-    const bool plain = std::all_of(view.begin(), view.end(), Shown);
-    const _bstr_t escaped = plain ? _bstr_t() : _bstr_t(ListingText(view).c_str());
-    if (const char* narrow = static_cast<const char*>(plain ? original : escaped))
-        std::fputs(narrow, stdout);
+    if (std::all_of(view.begin(), view.end(), Shown))
+        PutAnsi(view);
+    else
+        PutAnsi(ListingText(view));
 }
 
 void EndLine(FILE* stream)
@@ -76,13 +103,16 @@ void ListingPresenter::Count(std::int32_t count)
     EndLine(stdout);
 }
 
-void ListingPresenter::Item(const _bstr_t (&texts)[6])
+void ListingPresenter::Item(const ListedItem& item)
 {
-    static const char* const labels[6] = {"    Designator: ", "        Result: ", "   Result Type: ",
-                                          "Eval Time (\xB5s): ", "          Desc: ", "       Comment: "};
-    for (int i = 0; i < 6; ++i) {
+    if (!item.problem.empty())
+        return;
+    static const char* const labels[ListedItem::fieldCount] = {"    Designator: ", "        Result: ", "   Result Type: ",
+                                                               "Eval Time (\xB5s): ", "          Desc: ", "       Comment: "};
+    const auto fields = item.Fields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
         std::fputs(labels[i], stdout);
-        PutText(texts[i]);
+        PutText(*fields[i]);
         EndLine(stdout);
     }
     EndLine(stdout);

@@ -73,7 +73,7 @@ struct Look {
 void LookAtDirectory(Look& look, const char* label, const wchar_t* value)
 {
     const RegistryString read = ReadRegistryStringWithView(ApiKeyPath, value);
-    const std::string name = Narrow(std::wstring_view(value));
+    const std::string name = NarrowReplacing(std::wstring_view(value));
     if (!read.text || read.text->Empty()) {
         look.Line(std::string(label) + ": not configured (no \"" + name + "\" under HKLM\\SOFTWARE\\Quorlan\\VerimarkAPI)");
         look.Stop(ExitStatus::NotInstalled);

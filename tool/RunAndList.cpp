@@ -1,35 +1,47 @@
 #include "tool/RunAndList.h"
 
-#include "tool/Listing.h"
+#include "run/ItemSpool.h"
+#include "run/ResponseExport.h"
 #include "run/RunDriver.h"
+#include "tool/Listing.h"
 
+#include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace {
 
-// Passes everything on to the presenter, and each item to the feeds as well.
-class WithFeeds final : public RunObserver {
-public:
-    WithFeeds(RunObserver& presenter, const std::vector<ItemFeed*>& feeds) : presenter_(presenter), feeds_(feeds) {}
-    void OpenFailed(std::int32_t code) override { presenter_.OpenFailed(code); }
-    void Progress(std::int32_t percent) override { presenter_.Progress(percent); }
-    void ResultsReady() override { presenter_.ResultsReady(); }
-    void Count(std::int32_t count) override { presenter_.Count(count); }
-    void Item(const _bstr_t (&texts)[6]) override
-    {
-        if (!feeds_.empty()) {
-            const ListedItem item = ListedItemOf(texts);
-            for (ItemFeed* feed : feeds_)
-                feed->Item(item);
-        }
-        presenter_.Item(texts);
-    }
-    void ProgressError(std::int32_t error) override { presenter_.ProgressError(error); }
+bool Known(const RunReport& report, std::int32_t index)
+{
+    return std::any_of(report.unreported.begin(), report.unreported.end(),
+                       [&](const UnreportedItem& item) { return item.index == index; });
+}
 
-private:
-    RunObserver& presenter_;
-    const std::vector<ItemFeed*>& feeds_;
-};
+// The count and every item, from the store, to the presenter and the document. What cannot
+// be shown is noted in the report, never passed over in silence.
+void PresentItems(RunReport& report, const ItemSource& items, ItemPresenter& presenter, JsonReportWriter* document)
+{
+    if (!report.count)
+        return;
+    presenter.Count(*report.count);
+    std::int32_t index = 0;
+    try {
+        items.ForEach([&](const ListedItem& item) {
+            if (!item.problem.empty() && !Known(report, index))
+                report.Unreported(index, item.problem);
+            try {
+                presenter.Item(item);
+                if (document)
+                    document->Item(item);
+            } catch (const std::bad_alloc&) {
+                report.Unreported(index, "there was not enough memory to show it");
+            }
+            ++index;
+        });
+    } catch (const std::exception& e) {
+        report.Unreported(index, "the items kept for showing could not be read back: " + FailureReason(e));
+    }
+}
 
 }  // namespace
 
@@ -39,17 +51,20 @@ std::int32_t RunAndList(_bstr_t url, _bstr_t document, std::int32_t flags, bool 
     RunRequest request{url, document, flags, std::nullopt};
     if (exportResponse)
         request.exportPath = outputPath;
-    for (ItemFeed* feed : settings.feeds)
-        feed->Begin(request);
-    class Silent final : public RunObserver {
+    if (settings.document)
+        settings.document->Begin(request);
+    std::optional<ItemSpool> ownSpool;
+    ItemStore& store = settings.store ? *settings.store : ownSpool.emplace();
+    class Silent final : public RunObserver, public ItemPresenter {
     } silent;
     ListingPresenter listing(settings.quiet);
     ProgressPresenter progress(stderr);
-    RunObserver& presenter = !settings.json  ? static_cast<RunObserver&>(listing)
-                             : settings.quiet ? static_cast<RunObserver&>(silent)
-                                              : static_cast<RunObserver&>(progress);
-    WithFeeds observer(presenter, settings.feeds);
-    RunReport run = DriveRun(request, settings.limits, observer);
+    RunObserver& during = !settings.json  ? static_cast<RunObserver&>(listing)
+                          : settings.quiet ? static_cast<RunObserver&>(silent)
+                                           : static_cast<RunObserver&>(progress);
+    ItemPresenter& after = !settings.json ? static_cast<ItemPresenter&>(listing) : static_cast<ItemPresenter&>(silent);
+    RunReport run = DriveRun(request, settings.limits, during, store);
+    PresentItems(run, store, after, settings.document);
     const ExitStatus status = run.outcome.status;
     if (report)
         *report = std::move(run);

@@ -1,12 +1,13 @@
 #pragma once
 // The body of every run of the console tool: the driver with the presenter that prints
-// as the run goes (the listing, or with --json the progress lines on standard error).
+// while the session is open (progress, or with --json the progress lines on standard
+// error), then, with the session closed, the count and the items from their store.
 #include "compliance/ResultCodes.h"
-#include "text/Bstr.h"
+#include "run/JsonReport.h"
 #include "run/RunReport.h"
+#include "text/Bstr.h"
 
 #include <cstdint>
-#include <vector>
 
 // RunAndList's results.
 inline constexpr std::int32_t RunCompleted = 0;  // the run ended as it should (a failed open or progress included)
@@ -15,9 +16,10 @@ inline constexpr std::int32_t RunExportFailed = -2;  // the response could not b
 
 // What the options change about a run.
 struct RunSettings {
-    bool json = false;  // no listing: progress lines go to standard error
-    bool quiet = false; // no progress lines anywhere
-    std::vector<ItemFeed*> feeds;  // also told of the run and of each item as it is read
+    bool json = false;   // no listing: progress lines go to standard error
+    bool quiet = false;  // no progress lines anywhere
+    ItemStore* store = nullptr;            // where the items wait for the presenters (a spool of its own when none)
+    JsonReportWriter* document = nullptr;  // begun before the run, given the items after it
     RunLimits limits;
 };
 

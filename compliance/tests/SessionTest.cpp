@@ -383,9 +383,7 @@ TEST_P(BoundedOpen, EndsWhenItsBoundSays)
     agent.stopAt = c.stopAt;
     if (c.agentTakesOpen)
         agent.Then([this] { TakeRequest(); });
-    ComplianceSession::Process().SetDeadline(c.deadline);
-    EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), c.open);
-    ComplianceSession::Process().SetDeadline(std::nullopt);
+    EXPECT_EQ(ComplianceSession::Process().Open(L"u", L"d", 0, c.deadline), c.open);
     EXPECT_EQ(agent.pauses, c.pauses);
     const std::optional<std::string> pending = PendingRequest();
     if (c.pending)
@@ -426,7 +424,7 @@ TEST_F(Session, AnotherFileAtTheRequestNameIsNotWithdrawn)
 }
 
 // A stop gives Close two more seconds, whenever it comes; a deadline ends it as it ends
-// the others.
+// the others, but never less than two seconds from when Close began.
 TEST_F(Session, CloseWaitsTwoSecondsAfterAStop)
 {
     struct Case {
@@ -434,17 +432,18 @@ TEST_F(Session, CloseWaitsTwoSecondsAfterAStop)
         Pauses pauses;
     };
     for (const Case& c : {Case{0, std::nullopt, {1000, 1000}}, Case{2500, std::nullopt, {1000, 1500, 2000}},
-                          Case{std::nullopt, 1500, {1000, 500}}}) {
+                          Case{std::nullopt, 1500, {1000, 1000}}, Case{std::nullopt, 0, {1000, 1000}},
+                          Case{std::nullopt, 3500, {1000, 2000, 500}}}) {
         ScriptedAgent agent;
         OpenSession(agent);
         const std::uint64_t now = agent.Now();
         if (c.stopAfter)
             agent.stopAt = now + *c.stopAfter;
+        ComplianceSession::Deadline deadline;
         if (c.deadlineAfter)
-            ComplianceSession::Process().SetDeadline(now + *c.deadlineAfter);
+            deadline = now + *c.deadlineAfter;
         const std::size_t before = agent.pauses.size();
-        EXPECT_EQ(COMPLIANCE_Close(), -3);
-        ComplianceSession::Process().SetDeadline(std::nullopt);
+        EXPECT_EQ(ComplianceSession::Process().Close(deadline), -3);
         EXPECT_EQ(Pauses(agent.pauses.begin() + static_cast<std::ptrdiff_t>(before), agent.pauses.end()), c.pauses);
         EXPECT_TRUE(PendingRequest());  // a Close stays for the agent
         TakeRequest();

@@ -72,7 +72,7 @@ TEST(JsonWriter, EscapesWhatJsonMustAndKeepsEverythingElse)
 
 auto Fields(const ListedItem& i)
 {
-    return std::tie(i.designator, i.result, i.resultType, i.evaluationTime, i.description, i.comment);
+    return std::tie(i.designator, i.result, i.resultType, i.evaluationTime, i.description, i.comment, i.problem);
 }
 
 std::vector<ListedItem> Read(const ItemSource& source)
@@ -112,11 +112,12 @@ std::size_t SpoolFilesOfThisProcess()
 TEST(ItemSpool, GivesBackEveryItemAsWrittenAsOftenAsAsked)
 {
     std::vector<ListedItem> items;
-    items.push_back({"", "", "", "", "", ""});
-    items.push_back({"long", "Error: x", "error", "12", std::string("with\0nul", 8), std::string(200000, 'c')});
+    items.push_back({"", "", "", "", "", "", ""});
+    items.push_back({"long", "Error: x", "error", "12", std::string("with\0nul", 8), std::string(200000, 'c'), ""});
+    items.push_back({"", "", "", "", "", "", "there was not enough memory to hold its texts"});
     for (int i = 0; i < 30000; ++i)
         items.push_back({"item-" + std::to_string(i), i % 3 ? "True" : "False", "boolean", std::to_string(i), "d",
-                         "\xD0\x9A\xD0\xB8\xD1\x80"});
+                         "\xD0\x9A\xD0\xB8\xD1\x80", ""});
     {
         ItemSpool spool;
         EXPECT_EQ(SpoolFilesOfThisProcess(), 1u);

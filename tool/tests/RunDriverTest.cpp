@@ -83,7 +83,8 @@ TEST_P(DriverBounds, EndWithinTheirBound)
     Silent silent;
     RunLimits limits;
     limits.timeoutSeconds = c.timeoutSeconds;
-    const RunReport report = DriveRun({L"u", L"d", 0, std::nullopt}, limits, silent);
+    KeptItems items;
+    const RunReport report = DriveRun({L"u", L"d", 0, std::nullopt}, limits, silent, items);
     EXPECT_EQ(report.outcome.status, c.status) << report.outcome.message;
     EXPECT_LE(agent.Now(), c.endsBy);
     EXPECT_EQ(report.milliseconds, agent.Now());
@@ -154,8 +155,7 @@ TEST(Listing, ControlCharactersAreShownNotObeyed)
     _dup2(_fileno(file), _fileno(stdout));
     {
         ListingPresenter listing;
-        const _bstr_t texts[6] = {L"d", L"True\r\n    Designator: forged", L"boolean", L"1", L"\x1b[2J", L"ok"};
-        listing.Item(texts);
+        listing.Item({"d", "True\r\n    Designator: forged", "boolean", "1", "\x1b[2J", "ok", ""});
     }
     std::fflush(stdout);
     _dup2(saved, _fileno(stdout));
