@@ -221,17 +221,18 @@ void Driver::Read(std::int32_t index)
         item = ListedItem{};
         item.problem = "there was not enough memory to hold its texts";
     }
-    if (!item.problem.empty())
-        report_.Unreported(index, item.problem);
-    report_.items.Add(item);
+    const ListedItem* stored = &item;
+    ListedItem unread;
     try {
         items_.Item(item);
     } catch (const std::bad_alloc&) {
-        ListedItem unread;
         unread.problem = "there was not enough memory to keep it";
-        report_.Unreported(index, unread.problem);
         items_.Item(unread);
+        stored = &unread;
     }
+    report_.items.Add(*stored);
+    if (!stored->problem.empty())
+        report_.Unreported(index, stored->problem);
 }
 
 }  // namespace

@@ -113,8 +113,8 @@ Arguments ReadArguments(const std::vector<std::wstring>& argv)
     // Text that is not valid UTF-16 could reach neither the agent nor a file name intact.
     for (std::size_t i = 1; i < argv.size() && read.error.empty(); ++i)
         if (const std::optional<std::size_t> at = FirstUnpairedSurrogate(argv[i]))
-            read.error = "argument " + std::to_string(i) + " (\"" + Utf8(argv[i]) +
-                         "\") is not valid text: it holds an unpaired surrogate at character " + std::to_string(*at + 1);
+            read.error = "argument " + std::to_string(i) +
+                         " is not valid text: it holds an unpaired surrogate at character " + std::to_string(*at + 1);
     return read;
 }
 

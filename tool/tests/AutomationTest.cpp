@@ -487,7 +487,25 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"FlagsTooLarge", {L"--json", L"-c", L"<url>", L"d", L"16"}, 2,
                 "the flags argument must be a number from 0 to 15, not \"16\""},
         Refused{"FlagsNegative", {L"--exit-codes", L"-c", L"<url>", L"d", L" -1"}, 2,
-                "the flags argument must be a number from 0 to 15, not \" -1\""}),
+                "the flags argument must be a number from 0 to 15, not \" -1\""},
+        // A mistyped option where the flags go is not read as flags 0; the lenient reading
+        // of other words (abc, 7x) stays.
+        Refused{"OptionWithOneDash", {L"-c", L"<url>", L"d", L"-exit-codes"}, static_cast<DWORD>(-1),
+                "\"-exit-codes\" stands where the flags go and is not a number: options begin with \"--\""},
+        Refused{"OptionWithASlash", {L"-x", L"<url>", L"d", L"C:\\out.xml", L"/exit-codes"}, static_cast<DWORD>(-1),
+                "\"/exit-codes\" stands where the flags go and is not a number: options begin with \"--\""},
+        // An em dash, as word processors write "--" (in the ANSI code page on standard error).
+        Refused{"OptionWithAnEmDash", {L"-c", L"<url>", L"d", L"\u2014exit-codes"}, static_cast<DWORD>(-1),
+                "\"\x97" "exit-codes\" stands where the flags go and is not a number: options begin with \"--\""},
+        // Text that is not valid UTF-16, in each place a text goes, before any session.
+        Refused{"DocumentNotValidText", {L"--exit-codes", L"-c", L"<url>", L"d\xD800"}, 2,
+                "argument 4 is not valid text: it holds an unpaired surrogate at character 2"},
+        Refused{"ExportPathNotValidText", {L"--json", L"-x", L"<url>", L"d", L"C:\\\xDC00.xml"}, 2,
+                "argument 5 is not valid text: it holds an unpaired surrogate at character 4"},
+        Refused{"ReportPathNotValidText", {L"--output", L"json:C:\\r\xD800.json", L"-c", L"<url>", L"d"},
+                static_cast<DWORD>(-1), "argument 2 is not valid text: it holds an unpaired surrogate at character 10"},
+        Refused{"UrlNotValidText", {L"-c", L"x\xDBFF", L"d", L"--exit-codes"}, 2,
+                "argument 2 is not valid text: it holds an unpaired surrogate at character 2"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The time limit bounds an Open nobody takes, in real time; the request is withdrawn, so

@@ -2,6 +2,7 @@
 // stop (Ctrl+C) end every part of the run within their bounds, with the status that says
 // what happened, and a Close goes to the agent wherever a session was open.
 #include "compliance/ComplianceLock.h"
+#include "compliance/ComplianceSession.h"
 #include "compliance/tests/MachineState.h"
 #include "tool/Listing.h"
 #include "run/RunDriver.h"
@@ -12,7 +13,9 @@
 #include <io.h>
 
 #include <algorithm>
+#include <new>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -119,6 +122,83 @@ INSTANTIATE_TEST_SUITE_P(
         Bound{"AgentDiesWithinTheLimit", Agent::DiesMidProgress, 6, std::nullopt, ExitStatus::TimedOut, 8000, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+
+// What fails after Open, wherever it fails, closes the session: the agent gets Close, the
+// lock is free, and the run says what happened. An item that cannot be kept is counted
+// and named, so the run is never taken as compliant.
+enum class Fault { ObserverThrows, ObserverOutOfMemory, StoreOutOfMemoryOnce, StoreThrows, ExportFails };
+struct AfterOpen {
+    const char* name;
+    Fault fault;
+    ExitStatus status;
+};
+
+class FailureAfterOpen : public DriverBounds {};
+
+class Faulty final : public RunObserver, public ItemStore {
+public:
+    explicit Faulty(Fault fault) : fault_(fault) {}
+    void ResultsReady() override
+    {
+        if (fault_ == Fault::ObserverThrows)
+            throw std::runtime_error("the presenter failed");
+        if (fault_ == Fault::ObserverOutOfMemory)
+            throw std::bad_alloc();
+    }
+    void Item(const ListedItem& item) override
+    {
+        if (fault_ == Fault::StoreThrows)
+            throw std::runtime_error("the store failed");
+        if (fault_ == Fault::StoreOutOfMemoryOnce && !failed_) {
+            failed_ = true;
+            throw std::bad_alloc();
+        }
+        kept.Item(item);
+    }
+    void ForEach(const std::function<void(const ListedItem&)>& each) const override { kept.ForEach(each); }
+
+    KeptItems kept;
+
+private:
+    Fault fault_;
+    bool failed_ = false;
+};
+
+TEST_F(FailureAfterOpen, ClosesTheSessionAndSaysWhy)
+{
+    const AfterOpen cases[] = {
+        {"ObserverThrows", Fault::ObserverThrows, ExitStatus::Unexpected},
+        {"ObserverOutOfMemory", Fault::ObserverOutOfMemory, ExitStatus::Unexpected},
+        {"StoreOutOfMemoryOnce", Fault::StoreOutOfMemoryOnce, ExitStatus::NotAllReported},
+        {"StoreThrows", Fault::StoreThrows, ExitStatus::Unexpected},
+        {"ExportFails", Fault::ExportFails, ExitStatus::ExportFailed},
+    };
+    for (const AfterOpen& c : cases) {
+        progresses_ = 0;
+        seen_.clear();
+        ScriptedAgent agent;
+        agent.always = [this] { React(Agent::Finishes); };
+        Faulty faulty(c.fault);
+        RunRequest request{L"u", L"d", 0, std::nullopt};
+        if (c.fault == Fault::ExportFails)
+            request.exportPath = _bstr_t(Wide(scratch_ / "no such folder\\out.xml").c_str());
+        const RunReport report = DriveRun(request, {}, faulty, faulty);
+        EXPECT_EQ(report.outcome.status, c.status) << c.name << ": " << report.outcome.message;
+        EXPECT_EQ(std::count(seen_.begin(), seen_.end(), "Close"), 1) << c.name;
+        EXPECT_TRUE(ComplianceLock().Acquire()) << c.name;
+        EXPECT_FALSE(ComplianceSession::Process().IsOpen()) << c.name;
+        if (c.status == ExitStatus::NotAllReported) {
+            // The agent's one item: counted, kept as one that could not be held, and named.
+            EXPECT_EQ(report.count, 1);
+            EXPECT_EQ(report.items.total, 1u);
+            EXPECT_EQ(report.items.errors, 1u);
+            ASSERT_EQ(faulty.kept.items.size(), 1u) << c.name;
+            EXPECT_EQ(faulty.kept.items[0].problem, "there was not enough memory to keep it");
+            EXPECT_NE(report.outcome.message.find("item 0: there was not enough memory"), std::string::npos)
+                << report.outcome.message;
+        }
+    }
+}
 
 // An item's texts in the listing: every control character but TAB shown as an escape, so
 // no text clears the screen, rings, or forges a line; everything else as it was.

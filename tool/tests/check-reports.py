@@ -25,6 +25,11 @@ try:
     items = run["items"]
     by_status = {s: [i for i in items if i["status"] == s] for s in ("passed", "failed", "error")}
 
+    summary = run["summary"]
+    expect("JSON summary (total, passed, failed, errors)",
+           [summary["total"], summary["passed"], summary["failed"], summary["errors"]],
+           [len(items), len(by_status["passed"]), len(by_status["failed"]), len(by_status["error"])])
+
     validated = subprocess.run(["xmllint", "--noout", "--schema", xsd_path, junit_path], capture_output=True, text=True)
     expect("JUnit against the schema", validated.returncode, 0)
     if validated.returncode:
