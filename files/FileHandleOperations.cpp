@@ -4,6 +4,7 @@
 #include "files/FileIOError.h"
 #include "text/Transcoding.h"
 
+#include <optional>
 #include <vector>
 
 namespace {
@@ -63,6 +64,35 @@ FileFacts FactsOf(HANDLE file, const FileLocation& location)
     return facts;
 }
 
+namespace {
+
+// Wine's GetFinalPathNameByHandleW fails with ERROR_MORE_DATA for a name longer than
+// MAX_PATH, whatever the buffer (Windows gives the size it needs). The file's name within
+// its volume then comes from FileNameInfo, on the drive the location names, when that
+// drive is the file's volume.
+std::optional<std::wstring> NameOnTheLocationsDrive(HANDLE file, const FileLocation& location)
+{
+    const CopiedU16String native = NativePath(location);
+    std::wstring_view text = native.StringView();
+    if (text.starts_with(L"\\\\?\\"))
+        text.remove_prefix(4);
+    if (text.size() < 3 || text[1] != L':' || text[2] != L'\\')
+        return std::nullopt;
+    const wchar_t root[] = {text[0], L':', L'\\', L'\0'};
+    DWORD serial = 0;
+    BY_HANDLE_FILE_INFORMATION facts{};
+    if (!GetVolumeInformationW(root, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0) ||
+        !GetFileInformationByHandle(file, &facts) || facts.dwVolumeSerialNumber != serial)
+        return std::nullopt;
+    std::vector<char> buffer(sizeof(FILE_NAME_INFO) + 32768 * sizeof(wchar_t));
+    if (!GetFileInformationByHandleEx(file, FileNameInfo, buffer.data(), static_cast<DWORD>(buffer.size())))
+        return std::nullopt;
+    const auto* name = reinterpret_cast<const FILE_NAME_INFO*>(buffer.data());
+    return L"\\\\?\\" + std::wstring(root, 2) + std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t));
+}
+
+}  // namespace
+
 std::wstring FinalPathOf(HANDLE file, const FileLocation& location)
 {
     std::wstring path(MAX_PATH, L'\0');
@@ -71,6 +101,9 @@ std::wstring FinalPathOf(HANDLE file, const FileLocation& location)
                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
         if (n == 0) {
             const DWORD code = GetLastError();
+            if (code == ERROR_MORE_DATA)
+                if (std::optional<std::wstring> name = NameOnTheLocationsDrive(file, location))
+                    return *name;
             Fail(location, code);
         }
         if (n < path.size()) {

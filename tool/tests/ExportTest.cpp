@@ -41,6 +41,29 @@ protected:
     const std::string answer_ = ProgressResponse(1, "\t<ResponseItem><Designator>d</Designator></ResponseItem>\r\n");
 };
 
+// A target deeper than MAX_PATH, in the \\?\ form: exported whole.
+TEST_F(Export, ALongPathInTheExtendedFormIsWritten)
+{
+    Ready(answer_);
+    std::wstring folder = L"\\\\?\\" + Wide(scratch_.Root());
+    for (int i = 0; i < 6; ++i) {
+        folder += L"\\" + std::wstring(50, static_cast<wchar_t>(L'a' + i));
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << GetLastError();
+    }
+    const std::wstring target = folder + L"\\export.xml";
+    ASSERT_GT(target.size(), 300u);
+    try {
+        ExportTo(target);
+    } catch (const std::exception& e) {
+        FAIL() << FailureReason(e);
+    }
+    const UniqueFile written(CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(written) << GetLastError();
+    LARGE_INTEGER size{};
+    ASSERT_TRUE(GetFileSizeEx(written.Get(), &size));
+    EXPECT_EQ(static_cast<std::size_t>(size.QuadPart), answer_.size());
+}
+
 TEST_F(Export, TheOldFileStaysUntilACompleteCopyReplacesIt)
 {
     Ready(answer_);
