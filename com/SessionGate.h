@@ -21,8 +21,6 @@ public:
             holdsModule_ = true;
         }
     }
-    // Whether a Session object's Open holds the session now.
-    static bool HeldBySessionObject() { return holdsModule_; }
     static void Closed()
     {
         if (holdsModule_) {

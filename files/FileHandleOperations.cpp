@@ -134,25 +134,6 @@ bool FinalPathNames(std::wstring_view final, const FileLocation& location)
     return SameIgnoringCase(final_, Comparable(longForm));
 }
 
-void RenameByHandle(HANDLE file, const FileLocation& source, const FileLocation& destination, bool replace)
-{
-    const CopiedU16String target = NativePath(destination);
-    const std::size_t bytes = target.Length() * sizeof(wchar_t);
-    // The name is a flexible array at the end of the record.
-    std::vector<std::byte> record(sizeof(FILE_RENAME_INFO) + bytes + sizeof(wchar_t));
-    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(record.data());
-    rename->ReplaceIfExists = replace ? TRUE : FALSE;
-    rename->RootDirectory = nullptr;
-    rename->FileNameLength = static_cast<DWORD>(bytes);
-    std::copy(target.Begin(), target.Begin() + target.Length(), rename->FileName);
-    SetLastError(ERROR_SUCCESS);
-    if (!SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(record.size()))) {
-        // Some systems fail this without saying why: a failure is never reported as 0.
-        const DWORD code = GetLastError();
-        throw FileMoveError(source, destination, code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE);
-    }
-}
-
 void DeleteByHandle(HANDLE file, const FileLocation& location)
 {
     FILE_DISPOSITION_INFO disposition{TRUE};

@@ -26,9 +26,6 @@ std::wstring FinalPathOf(HANDLE file, const FileLocation& location);
 // the "\\?\" prefix, "/" for "\" and a trailing separator aside.
 bool FinalPathNames(std::wstring_view final, const FileLocation& location);
 
-// Gives the open file the name `destination` (in the same volume; never a copy), replacing
-// what has that name when `replace` is set. The handle needs DELETE access.
-void RenameByHandle(HANDLE file, const FileLocation& source, const FileLocation& destination, bool replace);
 // Deletes the open file when its last handle closes. The handle needs DELETE access.
 void DeleteByHandle(HANDLE file, const FileLocation& location);
 // Clears the read-only attribute. The handle needs FILE_WRITE_ATTRIBUTES access.
