@@ -1,6 +1,6 @@
 #pragma once
 // The objects for scripts. Evaluation runs one whole evaluation on the caller's thread with
-// the console tool's driver and time limit, and gives a result: the outcome as the tool
+// the run's driver (run/RunDriver.h) and time limit, and gives a result: the outcome as the tool
 // reports it (exit status, message, JSON document), the agent's answer for an export, and
 // the items as a collection of typed objects (from index 0, enumerable). A session's
 // outcome is never raised: it is in the result. What is raised (bad arguments, an index

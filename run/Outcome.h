@@ -34,7 +34,7 @@ Outcome ProgressFailed(std::int32_t code);
 // An exchange that ended without an answer (`code`, -3 or -7) while the agent's mutex was
 // gone: the agent stopped.
 Outcome AgentStopped(std::int32_t code);
-// A completed evaluation, by what its items say (tool/ItemStatus.h): none at all, one that
+// A completed evaluation, by what its items say (run/ItemStatus.h): none at all, one that
 // failed, one that could not be evaluated, or every one passed.
 Outcome Completed(std::size_t total, std::size_t failed, std::size_t notEvaluated);
 // A completed evaluation of which `unreported` items (the first at `index`, for `why`)
