@@ -16,12 +16,18 @@ endif()
 # The Wine loader and the time scale reach the test programs in the emulator's environment.
 set(test_environment VERIMARK_BUILD_DIR=${CMAKE_BINARY_DIR} VERIMARK_WINE_LOADER=${VERIMARK_WINE_LOADER}
                      VERIMARK_TIME_SCALE=${VERIMARK_TIME_SCALE})
+set(VERIMARK_I686_ROOT "" CACHE PATH "The root whose Wine runs the 32-bit tests (scripts/x86-32-root.sh)")
 if(VERIMARK_MINGW_TRIPLET MATCHES "^aarch64")
   # ARM64 programs, the shipped ones as they are, run under the arm64 Wine of a chroot
   # (scripts/arm64-wine.sh).
   set(VERIMARK_ARM64_CHROOT "$ENV{VERIMARK_ARM64_CHROOT}" CACHE PATH "The arm64 chroot with Wine")
   set(CMAKE_CROSSCOMPILING_EMULATOR env ${test_environment} VERIMARK_ARM64_CHROOT=${VERIMARK_ARM64_CHROOT}
       ${CMAKE_SOURCE_DIR}/cmake/wine-run-arm64.sh)
+elseif(VERIMARK_MINGW_TRIPLET MATCHES "^i686" AND VERIMARK_I686_ROOT)
+  # 32-bit programs run under the Wine of a root of their own (scripts/x86-32-root.sh),
+  # whose i386 and amd64 packages always match.
+  set(CMAKE_CROSSCOMPILING_EMULATOR env ${test_environment} VERIMARK_CHROOT=${VERIMARK_I686_ROOT}
+      ${CMAKE_SOURCE_DIR}/cmake/wine-run-chroot.sh)
 else()
   set(CMAKE_CROSSCOMPILING_EMULATOR env ${test_environment} ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh)
 endif()
@@ -38,7 +44,8 @@ function(verimark_add_test name)
   cmake_parse_arguments(ARG "SERIAL" "" "SOURCES;LIBRARIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gmock GTest::gtest_main)
-  math(EXPR timeout "600 * ${VERIMARK_TIME_SCALE}")
+  # Five times an idle machine's longest program (about 150 s) and more: a loaded one finishes.
+  math(EXPR timeout "900 * ${VERIMARK_TIME_SCALE}")
   set(results Z:${CMAKE_BINARY_DIR}/test-results)
   if(NOT ARG_SERIAL)
     add_test(NAME ${name} COMMAND ${name})

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs, once, every Debian package the build, the tests and the demo need, lets Wine
-# run 32-bit Windows programs where this machine can run 32-bit x86 code (only when the
-# i686 tree is among VERIMARK_ARCHS), and prepares Windows on ARM64 (its toolchain and
-# arm64 Wine) as far as VERIMARK_ARM64 goes. A failing archive index does not stop it
+# Installs, once, every Debian package the build, the tests and the demo need, prepares
+# the i686 root where 32-bit Windows programs are tested (only when the i686 tree is among
+# VERIMARK_ARCHS), and prepares Windows on ARM64 (its toolchain and arm64 Wine) as far as
+# VERIMARK_ARM64 goes. A failing archive index does not stop it
 # (apt_update); a failing install of the base packages does, in one line saying why.
 # Does nothing (and asks no archive) when all is in place. The only script that installs
 # or prepares anything: the others say what is missing.
@@ -55,11 +55,13 @@ if [[ ${VERIMARK_BROWSER:-on} != off ]]; then
   fi
 fi
 
-# 32-bit Windows programs (the COM server's deliverable form): Wine runs them beside
-# 64-bit ones (WoW64) with wine32, which only works where 32-bit x86 code runs at all.
-# Only for the i686 tree: the demo and the x86-64 tree need nothing 32-bit. Whatever
-# fails here ends setup successfully: the i686 suite is skipped, and the reason kept for
-# the test run's summary (x86_32_unavailable).
+# 32-bit Windows programs (the COM server's deliverable form, and the x86 package) are
+# tested in a root of their own (scripts/x86-32-root.sh): the host's wine32:i386 must match
+# the host's amd64 libraries, which a broken bookworm-security index keeps from it. Where
+# the kernel runs no 32-bit code, qemu-i386 runs it. Only for the i686 tree: the demo and
+# the x86-64 tree need nothing 32-bit. What fails here does not stop setup: the reason is
+# kept, and the test run, which requires the i686 suite, fails with it.
+i686_root=""
 if wants_arch i686; then
   rm -f "$x86_32_reason_file"
   if ! x86_32_runs; then
@@ -69,14 +71,9 @@ if wants_arch i686; then
       x86_32_unavailable "this machine runs no 32-bit x86 code (its kernel refuses it and qemu-i386 could not be set up)"
     fi
   fi
-  if x86_32_runs && ! installed wine32:i386; then
-    echo "setup: installing wine32:i386"
-    dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
-    # The lists may already hold it (an update for the new architecture is needed once).
-    if ! apt_install wine32:i386; then
-      apt_update
-      apt_install wine32:i386 || x86_32_unavailable "wine32:i386 could not be installed: $apt_install_failure"
-    fi
+  if x86_32_runs; then
+    bash "$here/x86-32-root.sh" >/dev/null &
+    i686_root=$!
   fi
 fi
 
@@ -90,6 +87,9 @@ if arm64_wanted build; then
 fi
 if arm64_wanted run && ! bash "$here/arm64-wine.sh" >/dev/null; then
   echo "setup: the arm64 Wine could not be prepared: the aarch64 suite will run its static checks only"
+fi
+if [[ -n $i686_root ]] && ! wait "$i686_root"; then
+  x86_32_unavailable "the i686 root could not be built (see $verimark_cache/i686-root.log)"
 fi
 if [[ -n $toolchain ]] && ! wait "$toolchain"; then
   echo "setup: the ARM64 toolchain could not be built (see $verimark_cache/arm64-toolchain.log)" >&2

@@ -28,8 +28,8 @@ x86_32_emulate() {
     "$bin/qemu-i386"
 }
 
-# x86_32_ready: 32-bit code runs and wine32 is installed.
-x86_32_ready() { x86_32_runs && [[ -x /usr/lib/wine/wine ]]; }
+# x86_32_ready: 32-bit code runs and the i686 root, whose Wine runs it, is ready.
+x86_32_ready() { x86_32_runs && bash "$verimark_root/scripts/x86-32-root.sh" --check >/dev/null 2>&1; }
 
 # x86_32_emulated: whether it is qemu-i386 that runs it (then real time passes slower).
 x86_32_emulated() { qemu_user_registered verimark-i386; }
@@ -42,7 +42,7 @@ x86_32_reason_file="$verimark_cache/i686-unavailable"
 x86_32_unavailable() {
   mkdir -p "$verimark_cache"
   echo "$1" >"$x86_32_reason_file"
-  echo "setup: $1: the i686 suite will be skipped"
+  echo "setup: $1: the i686 suite cannot run"
 }
 
 # x86_32_why_not: the reason the i686 suite cannot run on this machine now.
@@ -52,6 +52,6 @@ x86_32_why_not() {
   elif ! x86_32_runs; then
     echo "this machine runs no 32-bit x86 code"
   else
-    echo "wine32:i386 is not installed (scripts/setup.sh installs it)"
+    echo "no i686 root (scripts/setup.sh makes it)"
   fi
 }

@@ -36,11 +36,17 @@ fi
 work="$root/build/installer-tests/$case"
 rm -rf "$work" && mkdir -p "$work"
 use_wine_tree "$work" wine64
+# The x64 and x86 packages carry 32-bit programs: their cycles run under the Wine of the
+# i686 root (scripts/x86-32-root.sh), which has both loaders.
+export VERIMARK_CHROOT
+[[ $case == arm64 ]] || VERIMARK_CHROOT=$(bash "$root/scripts/x86-32-root.sh" --check 2>/dev/null)
+in_root() { "$root/cmake/wine-run-chroot.sh" --shell "$@"; }
+wine_run() { "$root/cmake/wine-run-chroot.sh" "$@" </dev/null; }
 # 32-bit programs go through the 32-bit loader; their output to files (a 32-bit program
 # may start a desktop process that would hold a pipe open).
-wine32_run() { wine_run cmd /c exit 0 >/dev/null; wine "$@" >"$work/run32.out" 2>&1 </dev/null; local s=$?; cat "$work/run32.out"; return $s; }
-windows() { winepath -w "$1" 2>/dev/null; }
-stop() { wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; }
+wine32_run() { wine_run cmd /c exit 0 >/dev/null; in_root wine "$@" >"$work/run32.out" 2>&1 </dev/null; local s=$?; cat "$work/run32.out"; return $s; }
+windows() { local p=${1//\//\\}; echo "Z:$p"; }  # the host's winepath would start the host's Wine
+stop() { in_root wineserver -k 2>/dev/null || true; in_root wineserver -w 2>/dev/null || true; }
 trap 'stop' EXIT
 fail() { echo "install-cycle $case: FAILED: $*"; exit 1; }
 step() { echo "install-cycle $case: $*"; }
@@ -110,11 +116,11 @@ fi
 if [[ $case == x86 ]]; then
   # 32-bit Windows: a prefix of its own kind, with one registry view and no WoW64.
   export WINEARCH=win32
-  wineboot -i </dev/null >/dev/null 2>&1 || true
-  wineserver -w
-  wineserver -p </dev/null >/dev/null 2>&1 && wine wineboot </dev/null >/dev/null 2>&1 || true
-  wine_run() { wine "$@" </dev/null; }
-  wine32_run() { wine "$@" >"$work/run32.out" 2>&1 </dev/null; local s=$?; cat "$work/run32.out"; return $s; }
+  in_root wineboot -i </dev/null >/dev/null 2>&1 || true
+  in_root wineserver -w
+  in_root /bin/sh -c 'wineserver -p </dev/null >/dev/null 2>&1 && wine wineboot </dev/null >/dev/null 2>&1' || true
+  wine_run() { in_root wine "$@" </dev/null; }
+  wine32_run() { in_root wine "$@" >"$work/run32.out" 2>&1 </dev/null; local s=$?; cat "$work/run32.out"; return $s; }
   msiexec32() { wine32_run msiexec "$@" >/dev/null; }
   system32=system32
   agent="$root/build/i686/agent/TVKClientSim.exe"

@@ -43,6 +43,27 @@ cat >"$scratch/bin/dpkg" <<'EOF'
 echo "dpkg $*" >>"$STANDIN/calls"
 EOF
 printf '#!/usr/bin/env bash\nexec "$@"\n' >"$scratch/bin/sudo"
+# What building the i686 root calls, as stand-ins: root is had, mounts and device nodes are
+# nothing, and the root's apt installs Wine's loaders unless STANDIN_FAIL_ROOT=1.
+printf '#!/usr/bin/env bash\n[[ $1 == -u ]] && echo 0 || /usr/bin/id "$@"\n' >"$scratch/bin/id"
+printf '#!/usr/bin/env bash\nexit 0\n' >"$scratch/bin/mount"
+printf '#!/usr/bin/env bash\ntouch "$3"\n' >"$scratch/bin/mknod"
+cat >"$scratch/bin/unshare" <<'EOF'
+#!/usr/bin/env bash
+while [[ $1 == --* ]]; do [[ $1 == --propagation ]] && shift; shift; done
+exec "$@"
+EOF
+cat >"$scratch/bin/chroot" <<'EOF'
+#!/usr/bin/env bash
+root=$1; shift
+echo "chroot $*" >>"$STANDIN/calls"
+if [[ " $* " == *" install "* ]]; then
+  [[ ${STANDIN_FAIL_ROOT:-0} == 1 ]] && { echo "E: Unable to locate package wine32:i386" >&2; exit 100; }
+  mkdir -p "$root/usr/lib/wine" && touch "$root/usr/lib/wine/wine" "$root/usr/lib/wine/wine64" &&
+    chmod +x "$root/usr/lib/wine/wine" "$root/usr/lib/wine/wine64"
+fi
+exit 0
+EOF
 chmod +x "$scratch/bin"/*
 
 failures=0
@@ -60,6 +81,10 @@ run_setup() {
   : >"$STANDIN/calls"
   printf '#!/bin/sh\nexit 42\n' >"$STANDIN/cache/verimark/probe-i386"
   chmod +x "$STANDIN/cache/verimark/probe-i386"
+  mkdir -p "$STANDIN/cache/verimark/debootstrap/usr/sbin"
+  printf '#!/usr/bin/env bash\necho "debootstrap $*" >>"$STANDIN/calls"\nmkdir -p "${@: -2:1}/etc/apt"\n' \
+    >"$STANDIN/cache/verimark/debootstrap/usr/sbin/debootstrap"
+  chmod +x "$STANDIN/cache/verimark/debootstrap/usr/sbin/debootstrap"
   ran=0
   env PATH="$scratch/bin:$PATH" XDG_CACHE_HOME="$STANDIN/cache" VERIMARK_APT_PAUSE=0 VERIMARK_ARM64=off "$@" \
     bash "$root/scripts/setup.sh" >"$STANDIN/out" 2>&1 || ran=$?
@@ -74,16 +99,29 @@ why_not_i686() {
 run_setup bad-index STANDIN_FAIL_UPDATE=1 VERIMARK_ARCHS="x86_64 i686"
 check "a failing index does not stop setup" test "$ran" -eq 0
 check "the failing index is named" said "apt-get update failed three times (Failed to fetch http://deb.debian.org/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz"
-check "update is tried three times" test "$(grep -c 'apt-get update' "$STANDIN/calls")" -eq 3
+check "update is tried three times" test "$(grep -c '^apt-get update' "$STANDIN/calls")" -eq 3
 check "the base packages are installed" grep -qx mingw-w64 "$STANDIN/installed"
-check "wine32 is installed" grep -qx wine32:i386 "$STANDIN/installed"
 
-# wine32 that cannot be installed: setup succeeds, the i686 suite is skipped for that reason.
-run_setup no-wine32 STANDIN_FAIL_UPDATE=1 STANDIN_FAIL_INSTALL=wine32:i386 VERIMARK_ARCHS="x86_64 i686"
-check "an uninstallable wine32 ends setup successfully" test "$ran" -eq 0
-check "setup says why in one line" said "setup: wine32:i386 could not be installed: libcurl4:i386 : Depends: libbrotli1:i386"
+# The i686 root: built from bookworm's main suite alone when missing, with the pinned Wine;
+# nothing 32-bit on the host, whatever its indexes say.
+i686_root="$STANDIN/cache/verimark/i686-root-bookworm-wine-8.0_repack-4"
+check "the i686 root is built when missing" called "debootstrap --arch=amd64 --variant=minbase bookworm $i686_root"
+check "its Wine is the pinned one" called "apt-get install .* wine32:i386=8.0~repack-4"
+check "it is complete" test -f "$i686_root/.complete"
+check "the host gets nothing 32-bit" bash -c '! grep -q i386 "$1/installed"' _ "$STANDIN"
+run_setup bad-index VERIMARK_ARCHS="x86_64 i686"
+check "the i686 root is reused when present" bash -c '! grep -q debootstrap "$1/calls"' _ "$STANDIN"
+run_setup bad-index VERIMARK_ARCHS="x86_64 i686" VERIMARK_I686_WINE_VERSION=8.0~repack-5
+check "a new pinned Wine builds a new root" \
+  called "debootstrap .* $STANDIN/cache/verimark/i686-root-bookworm-wine-8.0_repack-5"
+
+# A root that cannot be built: setup succeeds and keeps the reason, which fails the test run.
+run_setup no-root STANDIN_FAIL_ROOT=1 VERIMARK_ARCHS="x86_64 i686"
+check "an unbuildable root ends setup successfully" test "$ran" -eq 0
+check "setup says why in one line" said "setup: the i686 root could not be built (see .*i686-root.log): the i686 suite cannot run"
 check "the test run's reason is the true one" \
-  bash -c '[[ "$1" == "wine32:i386 could not be installed: libcurl4:i386 : Depends: libbrotli1:i386"*"; the last apt-get update failed: Failed to fetch"* ]]' _ "$(why_not_i686)"
+  bash -c '[[ "$1" == "the i686 root could not be built"* ]]' _ "$(why_not_i686)"
+check "no half-built root is taken" bash -c '! test -f "$1"/i686-root-*/.complete' _ "$STANDIN/cache/verimark"
 
 # A base package that cannot be installed: setup stops, naming it.
 run_setup no-mingw STANDIN_FAIL_INSTALL=mingw-w64 VERIMARK_ARCHS=x86_64

@@ -292,8 +292,12 @@ TEST_F(Automation, AHundredThousandItemsReadWhole)
         GTEST_SKIP() << "under emulation this run takes minutes; the native suite reads it";
     auto agent = StartAgent({L"many-items:100000"}, L"" VERIMARK_SAMPLE_DATA, L"250");
     const FileLocation junit = scratch_ / "many.xml";
-    const Finished run = RunTool({L"--json", L"--quiet", L"--output", L"junit:" + Wide(junit), L"-c", url,
-                                  L"Workstation Baseline"});
+    // A test of what is read, not of how fast: its limit is far beyond an idle machine's
+    // time (about 15 s), so that a loaded one still finishes.
+    const Finished run = RunProgram(Verimark(),
+                                    {L"--json", L"--quiet", L"--output", L"junit:" + Wide(junit), L"-c", url,
+                                     L"Workstation Baseline"},
+                                    300000);
     EXPECT_EQ(run.exitCode, 1u) << run.err;
     const JsonValue document = ParseJson(run.out);
     const std::vector<JsonValue>& items = document["items"].elements;
@@ -308,6 +312,36 @@ TEST_F(Automation, AHundredThousandItemsReadWhole)
     EXPECT_NE(report.find("<testsuite name=\"Workstation Baseline\" tests=\"100000\" failures=\"33334\" errors=\"0\""),
               std::string::npos);
     EXPECT_EQ(Count(report, "<testcase "), 100000u);
+}
+
+// A reader of standard output that does not keep up holds neither the machine's lock nor
+// the agent: the session is closed before the listing is written, and the listing is
+// still whole once it is read.
+TEST_F(Automation, ASlowReaderHoldsNeitherTheLockNorTheAgent)
+{
+    auto agent = StartAgent({L"many-items:20000"}, L"" VERIMARK_SAMPLE_DATA, L"250");
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    ASSERT_TRUE(CreatePipe(&read, &write, &inherit, 4096));
+    UniqueHandle readEnd(read), writeEnd(write);
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    const UniqueHandle tool = StartProgram(Verimark(), {L"-c", url, L"Workstation Baseline"}, writeEnd.Get());
+    writeEnd.Reset();
+    EXPECT_TRUE(agent->WaitForOutput("took Close request", 120000)) << agent->Output();
+    // The lock goes once the Close is answered, while the listing waits for its reader.
+    bool free = false;
+    for (DWORD waited = 0; !free && waited < Scaled(DWORD{15000}); waited += 100)
+        if (!(free = ComplianceLock().Acquire()))
+            Sleep(100);
+    EXPECT_TRUE(free);
+    EXPECT_EQ(WaitForSingleObject(tool.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the listing did not wait";
+    std::string out;
+    char buffer[65536];
+    for (DWORD n = 0; ReadFile(read, buffer, sizeof buffer, &n, nullptr) && n != 0;)
+        out.append(buffer, n);
+    EXPECT_EQ(WaitForSingleObject(tool.Get(), Scaled(DWORD{60000})), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_NE(out.find("COMPLIANCE_ResultCount is 20000\r\n"), std::string::npos);
+    EXPECT_EQ(Count(out, "    Designator: "), 20000u);
 }
 
 // --check in each state the stand-in agent can be put in: one line per condition, the status

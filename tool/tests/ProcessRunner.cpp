@@ -72,6 +72,12 @@ std::wstring ProgramPath(const wchar_t* relative)
     return path;
 }
 
+UniqueHandle StartProgram(const std::wstring& program, const std::vector<std::wstring>& arguments, HANDLE out)
+{
+    UniqueFile err = Inheritable(L"NUL", GENERIC_WRITE, OPEN_EXISTING);
+    return Start(program, arguments, out, err.Get());
+}
+
 Finished RunProgram(const std::wstring& program, const std::vector<std::wstring>& arguments, DWORD timeoutMs,
                     DWORD creation)
 {

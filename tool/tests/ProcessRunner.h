@@ -21,6 +21,10 @@ struct Finished {
 Finished RunProgram(const std::wstring& program, const std::vector<std::wstring>& arguments, DWORD timeoutMs = 60000,
                     DWORD creation = 0);
 
+// A program started with its standard output into `out` (a pipe the test reads when it
+// chooses: a slow reader) and its standard error discarded.
+UniqueHandle StartProgram(const std::wstring& program, const std::vector<std::wstring>& arguments, HANDLE out);
+
 // A program left running (the stand-in agent); its output goes to a file.
 class BackgroundProgram {
 public:

@@ -34,8 +34,15 @@ try {
     expect("OPEN", session.OPEN(url, doc, 0), 0);
     expect("second session object shares the session", other.open(url, doc, 0), -15);
     var state;
-    while ((state = progress.sessionprogress()) == 3)
-        WScript.Sleep(500);
+    // Wine's host has no WScript.Sleep (it fails with E_NOTIMPL): the next SessionProgress
+    // paces the loop there. An evaluation that is not done at the first poll (a loaded
+    // machine) goes this way.
+    while ((state = progress.sessionprogress()) == 3) {
+        try {
+            WScript.Sleep(500);
+        } catch (e) {
+        }
+    }
     expect("final state", state, 1);
     expect("percent when done", progress.getpercent, 100);
     expect("error when done", progress.GetError, 0);
