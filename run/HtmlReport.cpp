@@ -77,7 +77,6 @@ void WriteHtmlDocument(const RunRecord& run, const ItemSource& items, ReportSink
         "<th>Result type</th><th>Description</th><th>Comment</th><th>Time (&micro;s)</th></tr></thead>\n<tbody>\n");
     // Failed first, then those that could not be evaluated, then the passed; each in the
     // answer's order, one pass over the items for each.
-    std::string row;
     for (const ItemStatus shown : {ItemStatus::Failed, ItemStatus::Error, ItemStatus::Passed}) {
         if ((shown == ItemStatus::Failed ? failed : shown == ItemStatus::Error ? errors : passed) == 0)
             continue;
@@ -87,11 +86,16 @@ void WriteHtmlDocument(const RunRecord& run, const ItemSource& items, ReportSink
         items.ForEach([&](const ListedItem& item) {
             if (StatusOf(item) != shown)
                 return;
-            row = "<tr class=\"" + std::string(StatusName(shown)) + "\"><td>" + mark + "</td><td>" +
-                  MarkupText(item.designator) + "</td><td>" + MarkupText(item.result) + "</td><td>" +
-                  MarkupText(item.resultType) + "</td><td>" + MarkupText(item.description) + "</td><td>" +
-                  MarkupText(item.problem.empty() ? item.comment : "not read: " + item.problem) + "</td><td>" + MarkupText(item.evaluationTime) + "</td></tr>\n";
-            sink.Write(row);
+            // Written in pieces: no text of an item is held escaped whole.
+            sink.Write("<tr class=\"" + std::string(StatusName(shown)) + "\"><td>" + mark + "</td>");
+            const std::string problem = item.problem.empty() ? std::string() : "not read: " + item.problem;
+            for (const std::string* text : {&item.designator, &item.result, &item.resultType, &item.description,
+                                            item.problem.empty() ? &item.comment : &problem, &item.evaluationTime}) {
+                sink.Write("<td>");
+                WriteMarkup(sink, *text);
+                sink.Write("</td>");
+            }
+            sink.Write("</tr>\n");
         });
     }
     sink.Write("</tbody>\n</table>\n<p>" + std::to_string(report.items.total) + " items: " + std::to_string(passed) +

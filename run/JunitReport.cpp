@@ -43,26 +43,42 @@ void WriteJunitDocument(const RunRecord& run, const ItemSource& items, ReportSin
                "      <property" + Attribute("name", "outcome") + Attribute("value", report.outcome.message) + "/>\n" +
                "    </properties>\n");
     const std::string classname = Attribute("classname", document);
-    std::string testcase;
+    // Each case written in pieces: no text of an item is held escaped whole.
+    const auto attribute = [&](const char* name, std::string_view value) {
+        sink.Write(std::string(" ") + name + "=\"");
+        WriteMarkup(sink, value);
+        sink.Write("\"");
+    };
     items.ForEach([&](const ListedItem& item) {
         const ItemStatus status = StatusOf(item);
         const std::optional<std::int64_t> microseconds = EvaluationMicroseconds(item.evaluationTime);
-        testcase = "    <testcase" + Attribute("name", item.designator) + classname +
-                   Attribute("time", Seconds(microseconds ? static_cast<double>(*microseconds) / 1e6 : 0.0));
+        sink.Write("    <testcase");
+        attribute("name", item.designator);
+        sink.Write(classname + Attribute("time", Seconds(microseconds ? static_cast<double>(*microseconds) / 1e6 : 0.0)));
         if (status == ItemStatus::Passed) {
-            testcase += "/>\n";
-        } else {
-            const char* element = status == ItemStatus::Error ? "error" : "failure";
-            const std::string& message = !item.problem.empty() ? item.problem
-                                         : item.comment.empty() ? item.result : item.comment;
-            testcase += ">\n      <" + std::string(element) + Attribute("message", message) +
-                        Attribute("type", item.result) + ">" +
-                        MarkupText((item.problem.empty() ? "" : "Not read: " + item.problem + "\n") + "Result: " +
-                                   item.result + "\nResult type: " + item.resultType + "\nDescription: " +
-                                   item.description + "\nComment: " + item.comment) +
-                        "</" + element + ">\n    </testcase>\n";
+            sink.Write("/>\n");
+            return;
         }
-        sink.Write(testcase);
+        const char* element = status == ItemStatus::Error ? "error" : "failure";
+        const std::string& message = !item.problem.empty() ? item.problem
+                                     : item.comment.empty() ? item.result : item.comment;
+        sink.Write(std::string(">\n      <") + element);
+        attribute("message", message);
+        attribute("type", item.result);
+        sink.Write(">");
+        if (!item.problem.empty()) {
+            sink.Write("Not read: ");
+            WriteMarkup(sink, item.problem);
+            sink.Write("&#10;");
+        }
+        for (const auto& [label, text] : {std::pair<const char*, const std::string*>{"Result: ", &item.result},
+                                          {"&#10;Result type: ", &item.resultType},
+                                          {"&#10;Description: ", &item.description},
+                                          {"&#10;Comment: ", &item.comment}}) {
+            sink.Write(label);
+            WriteMarkup(sink, *text);
+        }
+        sink.Write(std::string("</") + element + ">\n    </testcase>\n");
     });
     if (!completed)
         sink.Write("    <testcase" + Attribute("name", "evaluation") + classname +

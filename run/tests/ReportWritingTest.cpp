@@ -3,6 +3,7 @@
 #include "text/Win32.h"
 #include "run/ItemSpool.h"
 #include "run/JsonWriter.h"
+#include "run/MarkupText.h"
 
 #include <gtest/gtest.h>
 
@@ -67,6 +68,36 @@ TEST(JsonWriter, EscapesWhatJsonMustAndKeepsEverythingElse)
         StringSink sink;
         JsonWriter(sink).BeginObject().Key(c.text).Text(c.text).EndObject();
         EXPECT_EQ(sink.Text(), "{\n  " + c.written + ": " + c.written + "\n}");
+    }
+}
+
+// What XML 1.0 cannot carry never reaches a report as it is: the reports always parse.
+// The same whether escaped whole or in pieces, whatever piece a character falls across.
+TEST(MarkupText, LeavesNothingXmlCannotCarry)
+{
+    const struct {
+        std::string text, escaped;
+    } cases[] = {
+        {"plain \xE4\xB8\xAD \xF0\x9F\x98\x80", "plain \xE4\xB8\xAD \xF0\x9F\x98\x80"},
+        {"<b a='1'>&\"]]>", "&lt;b a=&#39;1&#39;&gt;&amp;&quot;]]&gt;"},
+        {"\t\n\r", "&#9;&#10;&#13;"},
+        {std::string("\x01\x1b\0", 3), "\\x01\\x1b\\x00"},
+        {"a\xEF\xBF\xBE b\xEF\xBF\xBF c\xEF\xBF\xBD", "a\\uFFFE b\\uFFFF c\xEF\xBF\xBD"},
+        {"lone \xED\xA0\x80 surrogate", "lone \\xed\\xa0\\x80 surrogate"},
+        {"cut \xE4\xB8", "cut \\xe4\\xb8"},
+        {"bad \xC0\x80 \xFF", "bad \\xc0\\x80 \\xff"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(MarkupText(c.text), c.escaped) << c.text;
+        StringSink sink;
+        WriteMarkup(sink, c.text);
+        EXPECT_EQ(sink.Text(), c.escaped) << c.text;
+    }
+    for (const std::size_t before : {65534u, 65535u, 65536u}) {
+        const std::string text = std::string(before, 'a') + "\xE4\xB8\xAD\xEF\xBF\xBE" + std::string(70000, '<');
+        StringSink sink;
+        WriteMarkup(sink, text);
+        EXPECT_EQ(sink.Text(), MarkupText(text)) << before;
     }
 }
 
