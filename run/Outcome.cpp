@@ -220,9 +220,18 @@ Outcome ReportFailed(const std::string& path, const std::string& reason)
 
 Outcome TimedOut(std::uint32_t seconds)
 {
+    // Seen by the tool's users and by scripts alike: no option of either is named.
     return Failure(ExitStatus::TimedOut, 0, "TimedOut",
                    "the evaluation did not finish within " + std::to_string(seconds) +
-                       " seconds; the session was closed: try again with a longer --timeout");
+                       " seconds; the session was closed: try again with a longer time limit");
+}
+
+Outcome NotTakenInTime(std::uint32_t seconds)
+{
+    return Failure(ExitStatus::TimedOut, 0, "TimedOut",
+                   "the agent did not take the request (request.xml in its request directory) within the time limit of " +
+                       std::to_string(seconds) +
+                       " seconds; no session was opened: check that TVKClient is running and taking requests");
 }
 
 Outcome Cancelled()

@@ -47,6 +47,8 @@ Outcome ExportFailed(const std::string& path, const std::string& reason);
 // A report file of --output that could not be written: the export's status.
 Outcome ReportFailed(const std::string& path, const std::string& reason);
 Outcome TimedOut(std::uint32_t seconds);
+// The time limit passed before the agent took the Open request: no session existed.
+Outcome NotTakenInTime(std::uint32_t seconds);
 Outcome Cancelled();
 Outcome UsageNotUnderstood(const std::string& why = {});
 

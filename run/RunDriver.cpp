@@ -128,6 +128,8 @@ void Driver::OpenFailed(std::int32_t opened)
         report_.outcome = RequestWaiting(waited);
     } else {
         report_.outcome = NoAnswer(opened) ? WithoutAnswer(opened, ::OpenFailed(opened)) : ::OpenFailed(opened);
+        if (opened == R::RequestNotTaken && report_.outcome.status == ExitStatus::TimedOut)
+            report_.outcome = NotTakenInTime(*timeoutSeconds_);
     }
 }
 

@@ -550,6 +550,11 @@ TEST_F(Automation, TimeLimitBoundsAnOpenNobodyTakes)
     const Finished run = RunTool({L"-c", url, L"Workstation Baseline", L"--exit-codes", L"--timeout", L"3"});
     EXPECT_EQ(run.exitCode, 10u) << run.out << run.err;
     EXPECT_LT(run.seconds, Scaled(5.0));
+    // No session existed: the words say what was not taken, and give no advice to wait longer.
+    EXPECT_NE(run.err.find("Verimark: the agent did not take the request (request.xml in its request directory) "
+                           "within the time limit of 3 seconds"),
+              std::string::npos)
+        << run.err;
     EXPECT_FALSE(PendingRequest());
     stalled.reset();
     auto working = StartAgent();
