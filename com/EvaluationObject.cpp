@@ -106,6 +106,37 @@ HRESULT TextArgument(const VARIANT& argument, const wchar_t* name, _bstr_t& text
     return S_OK;
 }
 
+// A whole-number argument from `low` to `high`; `absent` when the script left it out.
+HRESULT WholeArgument(const VARIANT& argument, const wchar_t* name, long low, long high, const wchar_t* range,
+                      long absent, long& value)
+{
+    const VARIANT* given = &argument;
+    while (given->vt == (VT_VARIANT | VT_BYREF) && given->pvarVal)
+        given = given->pvarVal;
+    const VARTYPE kind = static_cast<VARTYPE>(given->vt & ~VT_BYREF);
+    if (kind == VT_EMPTY || (kind == VT_ERROR && given->scode == DISP_E_PARAMNOTFOUND)) {
+        value = absent;
+        return S_OK;
+    }
+    VARIANT number;
+    VariantInit(&number);
+    const bool isNumber = kind != VT_BSTR && kind != VT_NULL && kind != VT_ERROR && kind != VT_DISPATCH &&
+                          kind != VT_UNKNOWN && SUCCEEDED(VariantChangeType(&number, const_cast<VARIANT*>(given), 0, VT_R8));
+    const double n = isNumber ? number.dblVal : 0;
+    if (!isNumber || n != static_cast<double>(static_cast<long long>(n)) || n < low || n > high) {
+        VARIANT shown;
+        VariantInit(&shown);
+        std::wstring text = L"what was given";
+        if (SUCCEEDED(VariantChangeType(&shown, const_cast<VARIANT*>(given), 0, VT_BSTR)) && shown.bstrVal)
+            text = shown.bstrVal;
+        VariantClear(&shown);
+        return Raise(IID_IEvaluation, E_INVALIDARG,
+                     std::wstring(name) + L" must be " + range + L", not " + text);
+    }
+    value = static_cast<long>(n);
+    return S_OK;
+}
+
 // Enumerates the items, each as a new item object, for For Each and Enumerator.
 class ItemEnumerator final : public IEnumVARIANT {
 public:
@@ -207,7 +238,8 @@ HRESULT Give(Value value, Out* pVal)
 
 }  // namespace
 
-HRESULT CEvaluation::Run(VARIANT url, VARIANT document, long flags, long timeoutSeconds, IEvaluationResult** pVal)
+HRESULT CEvaluation::Run(VARIANT url, VARIANT document, VARIANT flagsArgument, VARIANT timeoutArgument,
+                         IEvaluationResult** pVal)
 {
     return GuardedMember([&] {
         if (!pVal)
@@ -218,13 +250,15 @@ HRESULT CEvaluation::Run(VARIANT url, VARIANT document, long flags, long timeout
             return hr;
         if (const HRESULT hr = TextArgument(document, L"document", request.document); FAILED(hr))
             return hr;
-        if (flags < 0 || flags > 15)
-            return Raise(IID_IEvaluation, E_INVALIDARG,
-                         L"flags must be a whole number from 0 to 15, not " + std::to_wstring(flags));
-        if (timeoutSeconds < 0)
-            return Raise(IID_IEvaluation, E_INVALIDARG,
-                         L"timeoutSeconds must be 0 (no limit) or a number of seconds, not " +
-                             std::to_wstring(timeoutSeconds));
+        long flags = 0, timeoutSeconds = 0;
+        if (const HRESULT hr = WholeArgument(flagsArgument, L"flags", 0, 15, L"a whole number from 0 to 15", 0, flags);
+            FAILED(hr))
+            return hr;
+        if (const HRESULT hr = WholeArgument(timeoutArgument, L"timeoutSeconds", 0, 7 * 86400,
+                                             L"0 (no limit) or a whole number of seconds up to 604800", 0,
+                                             timeoutSeconds);
+            FAILED(hr))
+            return hr;
         request.flags = flags;
         RunLimits limits;
         if (timeoutSeconds > 0)

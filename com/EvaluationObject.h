@@ -14,7 +14,7 @@ struct EvaluationRecord;
 
 class CEvaluation final : public DispatchObject<IEvaluation, IID_IEvaluation> {
 public:
-    HRESULT STDMETHODCALLTYPE Run(VARIANT url, VARIANT document, long flags, long timeoutSeconds,
+    HRESULT STDMETHODCALLTYPE Run(VARIANT url, VARIANT document, VARIANT flags, VARIANT timeoutSeconds,
                                   IEvaluationResult** pVal) override;
 };
 

@@ -65,6 +65,10 @@ try {
     expectRaised("flags 16", function () { evaluation.Run(url, doc, 16, 0); }, "flags must be a whole number from 0 to 15, not 16");
     expectRaised("flags -1", function () { evaluation.Run(url, doc, -1, 0); }, "flags must be a whole number from 0 to 15, not -1");
     expectRaised("negative limit", function () { evaluation.Run(url, doc, 0, -1); }, "timeoutSeconds must be 0 (no limit)");
+    expectRaised("flags 2.5", function () { evaluation.Run(url, doc, 2.5); }, "flags must be a whole number from 0 to 15, not 2.5");
+    expectRaised("flags as words", function () { evaluation.Run(url, doc, "two"); }, "flags must be a whole number from 0 to 15, not two");
+    expectRaised("limit 1.5", function () { evaluation.Run(url, doc, 0, 1.5); }, "timeoutSeconds must be 0 (no limit) or a whole number of seconds up to 604800, not 1.5");
+    expectRaised("no document", function () { evaluation.Run(url); }, "document is missing");
     expectRaised("null url", function () { evaluation.Run(null, doc, 0, 0); }, "url is missing");
     expectRaised("empty document", function () { evaluation.Run(url, "", 0, 0); }, "document is empty");
     expectRaised("export of an empty path", function () { r.Export(""); }, "the export needs a file's path");
@@ -72,7 +76,7 @@ try {
     // One session per process: a Session object's open session stays, and Run says busy.
     var session = new ActiveXObject("TVKVerimarkMod.Session");
     expect("open", session.Open(url, doc, 0), 0);
-    var busy = evaluation.Run(url, doc, 0, 0);
+    var busy = evaluation.Run(url, doc);  // flags and the time limit may be left out
     expect("busy status", busy.ExitStatus, 6);
     expect("busy message", busy.Message.indexOf("already open in this process") >= 0, true);
     expectRaised("export without an answer", function () { busy.Export("x.xml"); }, "there is no answer to export");
