@@ -1,6 +1,7 @@
 #include "run/ResponseExport.h"
 
 #include "compliance/ComplianceSession.h"
+#include "compliance/Registry.h"
 #include "errors/ExceptionPL.h"
 #include "files/FileCopy.h"
 #include "files/DirectorySecurity.h"
@@ -12,10 +13,12 @@
 #include "text/Transcoding.h"
 #include "text/UniqueResource.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <new>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -153,6 +156,38 @@ ExportPlace PlaceOf(const std::wstring& path)
     return place;
 }
 
+// Whether the held folder is one of the agent's exchange folders (as the registry names
+// them now) or inside one: judged by file identity, the folder and each folder above it as
+// the system resolves them, never by comparing the text given. A file of ours there could
+// be taken for a request or an answer, or stop the agent's next exchange.
+bool InsideAnExchangeFolder(const PinnedDirectory& folder)
+{
+    std::vector<FileIdentity> exchange;
+    for (const wchar_t* value : {L"RequestDir", L"ResponseDir"}) {
+        try {
+            if (const std::optional<CopiedU8String> text = ReadRegistryString(ApiKeyPath, value); text && !text->Empty())
+                if (const std::optional<FileIdentity> identity = IdentityOf(FileLocation(*text)))
+                    exchange.push_back(*identity);
+        } catch (const std::exception&) {
+            // A value that names no usable folder has nothing inside it.
+        }
+    }
+    if (exchange.empty())
+        return false;
+    const auto isExchange = [&](const std::optional<FileIdentity>& identity) {
+        return identity && std::find(exchange.begin(), exchange.end(), *identity) != exchange.end();
+    };
+    if (isExchange(IdentityOf(folder.Handle())))
+        return true;
+    std::wstring path = FinalPathOf(folder.Handle(), folder.Location());
+    for (std::size_t separator; (separator = path.find_last_of(L'\\')) != std::wstring::npos && separator > 7;) {
+        path.resize(separator);
+        if (isExchange(IdentityOf(FileLocation(TranscodeU16ToU8(U16String(std::wstring_view(path)))))))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void ExportAnswer(const _bstr_t& outputPath, const std::optional<FileLocation>& answer,
@@ -168,6 +203,9 @@ void ExportAnswer(const _bstr_t& outputPath, const std::optional<FileLocation>& 
     if (answer && SameFile(target, *answer))
         throw ExceptionPL(U8String("it is the agent's response document itself"));
     const ExportPlace place = PlaceOf(std::wstring(wide ? wide : L"", outputPath.length()));
+    if (InsideAnExchangeFolder(*place.folder))
+        throw ExceptionPL(U8String("it is in one of the agent's exchange folders (\"RequestDir\" or \"ResponseDir\"), "
+                                   "where only the agent's requests and answers belong"));
     RemoveAbandonedTemporaries(*place.folder);
     SilentFileRetryLog log;
     WriteFileIntoPlace(*place.folder, place.name, produce, log);

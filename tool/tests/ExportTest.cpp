@@ -41,6 +41,33 @@ protected:
     const std::string answer_ = ProgressResponse(1, "\t<ResponseItem><Designator>d</Designator></ResponseItem>\r\n");
 };
 
+// Nothing of ours goes into the agent's exchange folders, by whatever name they are reached:
+// a file there could be taken for a request or an answer.
+TEST_F(Export, NeverIntoAnExchangeFolder)
+{
+    Ready(answer_);
+    const std::wstring requests = Wide(requestDir_), responses = Wide(responseDir_), inner = responses + L"\\sub";
+    ASSERT_TRUE(CreateDirectoryW(inner.c_str(), nullptr));
+    std::wstring upper = requests;
+    for (wchar_t& c : upper)
+        c = static_cast<wchar_t>(std::towupper(c));
+    const std::wstring name = requests.substr(requests.rfind(L'\\') + 1);
+    for (const std::wstring& target : {requests + L"\\request.xml", responses + L"\\mine.xml", inner + L"\\deeper.xml",
+                                       upper + L"\\x.xml", requests + L"\\..\\" + name + L"\\y.xml"}) {
+        try {
+            ExportTo(target);
+            ADD_FAILURE() << "written: " << Narrow(target);
+        } catch (const std::exception& e) {
+            EXPECT_NE(FailureReason(e).find("it is in one of the agent's exchange folders"), std::string::npos)
+                << Narrow(target) << ": " << FailureReason(e);
+        }
+        EXPECT_EQ(GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES) << Narrow(target);
+    }
+    // Beside them, as before.
+    ExportTo(Wide(scratch_ / "beside.xml"));
+    EXPECT_EQ(ReadWholeFile(scratch_ / "beside.xml"), answer_);
+}
+
 // A target deeper than MAX_PATH, in the \\?\ form: exported whole.
 TEST_F(Export, ALongPathInTheExtendedFormIsWritten)
 {
