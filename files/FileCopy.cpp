@@ -5,6 +5,7 @@
 #include "files/FileHandleOperations.h"
 #include "files/FileIOError.h"
 #include "files/FileOperations.h"
+#include "files/RandomName.h"
 #include "text/Numerals.h"
 #include "text/Win32.h"
 
@@ -38,15 +39,25 @@ void WriteFileIntoPlace(const PinnedDirectory& folder, U8String name, const std:
     if (name.Empty())
         throw EmptyFileLocationError();
     // Beside the destination, so that the final rename stays on its volume; the process id
-    // keeps two writers to one destination apart.
-    std::string temporaryName(name.View());
-    temporaryName += ".";
-    temporaryName += FormatDecimal32(GetCurrentProcessId(), 1).View();
-    temporaryName += ".verimark-tmp";
+    // says whose it is (an abandoned one is removed by the next writer there), the random
+    // part makes it a name nobody can take in advance. A name that is taken is tried again
+    // with another, a bounded number of times; then what was in the way is said.
+    std::string temporaryName;
+    WindowsPlatform::FileWritingPath file;
+    for (int attempt = 1;; ++attempt) {
+        temporaryName = std::string(name.View()) + "." + std::string(FormatDecimal32(GetCurrentProcessId(), 1).View()) +
+                        "-" + RandomNamePart() + ".verimark-tmp";
+        try {
+            const U8String text{std::string_view(temporaryName)};
+            file.Adopt(folder.CreateNew(text, GENERIC_READ | GENERIC_WRITE), folder.Child(text));
+            break;
+        } catch (const FileFoundError&) {
+            if (attempt == randomNameAttempts)
+                throw;
+        }
+    }
     const U8String temporaryText{std::string_view(temporaryName)};
     const FileLocation temporary = folder.Child(temporaryText), destination = folder.Child(name);
-    WindowsPlatform::FileWritingPath file;
-    file.Adopt(folder.CreateNew(temporaryText, GENERIC_READ | GENERIC_WRITE), temporary);
     try {
         FileDataSink sink(file, 0);
         produce(sink);

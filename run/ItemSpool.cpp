@@ -2,6 +2,7 @@
 
 #include "files/FileIOError.h"
 #include "files/FileReadingLoop.h"
+#include "files/RandomName.h"
 #include "text/DataFilter.h"
 #include "text/Transcoding.h"
 #include "text/Win32.h"
@@ -17,8 +18,9 @@ namespace {
 
 constexpr std::size_t pieceSize = 65536;
 
-// "<temporary folder>\verimark-<process>-<count>.items", made new: never a file or link
-// that was there.
+// "<temporary folder>\verimark-<random>.items", made new: never a file or link that was
+// there, under a name nobody can make in advance. A name that is taken is tried again with
+// another, a bounded number of times.
 void OpenSpoolFile(WindowsPlatform::FileWritingPath& file)
 {
     wchar_t folder[MAX_PATH + 2];
@@ -27,10 +29,9 @@ void OpenSpoolFile(WindowsPlatform::FileWritingPath& file)
         const DWORD code = GetLastError();
         throw FileIOError(length == 0 && code != ERROR_SUCCESS ? code : ERROR_BUFFER_OVERFLOW);
     }
-    static long made = 0;
-    for (int attempt = 0;; ++attempt) {
-        const std::wstring path = std::wstring(folder) + L"verimark-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                  std::to_wstring(InterlockedIncrement(&made)) + L".items";
+    for (int attempt = 1;; ++attempt) {
+        const std::string random = RandomNamePart();
+        const std::wstring path = std::wstring(folder) + L"verimark-" + std::wstring(random.begin(), random.end()) + L".items";
         UniqueFile handle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_SEQUENTIAL_SCAN,
                                       nullptr));
@@ -40,7 +41,7 @@ void OpenSpoolFile(WindowsPlatform::FileWritingPath& file)
             file.Adopt(std::move(handle), location);
             return;
         }
-        if ((code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) || attempt == 15)
+        if ((code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) || attempt == randomNameAttempts)
             throw FileIOError(location, code != ERROR_SUCCESS ? code : ERROR_FILE_EXISTS);
     }
 }

@@ -20,6 +20,11 @@ public:
     void Item(const ListedItem& item) override;
     // An item whose texts cannot be held when read back comes out as one with a problem.
     void ForEach(const std::function<void(const ListedItem&)>& each) const override;
+    // Where the file is, while it is used.
+    std::optional<FileLocation> Where() const
+    {
+        return writer_ ? std::optional<FileLocation>(file_.Location()) : std::nullopt;
+    }
     // Why the file could not be used, when it could not.
     std::exception_ptr FileFailure() const { return failed_; }
 

@@ -22,13 +22,21 @@
 
 namespace {
 
-// The process id in "<name>.<digits>.verimark-tmp", if the name is of that form.
+// The process id in "<name>.<digits>-<random>.verimark-tmp" (or "<name>.<digits>.verimark-tmp",
+// as earlier versions named them), if the name is of that form.
 std::optional<DWORD> TemporaryOwner(std::wstring_view name)
 {
     constexpr std::wstring_view suffix = L".verimark-tmp";
     if (name.size() <= suffix.size() || name.substr(name.size() - suffix.size()) != suffix)
         return std::nullopt;
     name.remove_suffix(suffix.size());
+    if (const std::size_t dash = name.rfind(L'-'); dash != std::wstring_view::npos && name.size() - dash == 17 &&
+                                                   name.find(L'.', dash) == std::wstring_view::npos) {
+        for (const wchar_t c : name.substr(dash + 1))
+            if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f')))
+                return std::nullopt;
+        name = name.substr(0, dash);
+    }
     const std::size_t dot = name.rfind(L'.');
     if (dot == std::wstring_view::npos || dot + 1 == name.size() || name.size() - dot > 11)
         return std::nullopt;

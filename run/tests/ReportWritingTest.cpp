@@ -4,9 +4,11 @@
 #include "run/ItemSpool.h"
 #include "run/JsonWriter.h"
 #include "run/MarkupText.h"
+#include "text/Transcoding.h"
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -120,23 +122,6 @@ void ExpectSame(const std::vector<ListedItem>& got, const std::vector<ListedItem
         ASSERT_TRUE(Fields(got[i]) == Fields(expected[i])) << "item " << i;
 }
 
-std::size_t SpoolFilesOfThisProcess()
-{
-    wchar_t folder[MAX_PATH + 2];
-    GetTempPathW(MAX_PATH + 2, folder);
-    const std::wstring pattern = std::wstring(folder) + L"verimark-" + std::to_wstring(GetCurrentProcessId()) + L"-*";
-    WIN32_FIND_DATAW data;
-    const HANDLE find = FindFirstFileW(pattern.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return 0;
-    std::size_t n = 0;
-    do
-        ++n;
-    while (FindNextFileW(find, &data));
-    FindClose(find);
-    return n;
-}
-
 // Every item comes back as it went in, as often as asked and with more added between the
 // readings: empty texts, a NUL, a comment longer than the spool's pieces, many small items.
 // The file is gone with the spool.
@@ -149,9 +134,14 @@ TEST(ItemSpool, GivesBackEveryItemAsWrittenAsOftenAsAsked)
     for (int i = 0; i < 30000; ++i)
         items.push_back({"item-" + std::to_string(i), i % 3 ? "True" : "False", "boolean", std::to_string(i), "d",
                          "\xD0\x9A\xD0\xB8\xD1\x80", ""});
+    std::wstring path;
     {
         ItemSpool spool;
-        EXPECT_EQ(SpoolFilesOfThisProcess(), 1u);
+        // A name nobody can make in advance: "verimark-" and 16 random hexadecimal digits.
+        ASSERT_TRUE(spool.Where());
+        path = Wide(spool.Where()->Text().View());
+        EXPECT_TRUE(std::regex_search(path, std::wregex(L"\\\\verimark-[0-9a-f]{16}\\.items$"))) << Narrow(path);
+        EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
         ExpectSame(Read(spool), items, 0);
         for (std::size_t i = 0; i < 1000; ++i)
             spool.Item(items[i]);
@@ -161,7 +151,7 @@ TEST(ItemSpool, GivesBackEveryItemAsWrittenAsOftenAsAsked)
         ExpectSame(Read(spool), items, items.size());
         ExpectSame(Read(spool), items, items.size());
     }
-    EXPECT_EQ(SpoolFilesOfThisProcess(), 0u);
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);  // gone with the spool
 }
 
 }  // namespace

@@ -170,11 +170,14 @@ TEST_F(Export, RefusesAFolderAndTheAgentsOwnAnswerByAnyName)
 TEST_F(Export, TemporariesOfExportsThatDiedGoWithTheNext)
 {
     Ready(answer_);
-    const std::wstring alive = L"old.xml." + std::to_wstring(GetCurrentProcessId()) + L".verimark-tmp";
-    const std::set<std::wstring> stay{alive, L"notes.verimark-tmp", L"old.xml.12ab.verimark-tmp", L"a.xml.1.tmp"};
+    const std::wstring alive = L"old.xml." + std::to_wstring(GetCurrentProcessId()) + L"-0123456789abcdef.verimark-tmp";
+    const std::set<std::wstring> stay{alive, L"notes.verimark-tmp", L"old.xml.12ab.verimark-tmp", L"a.xml.1.tmp",
+                                      L"b.xml.4000003-0123.verimark-tmp", L"c.xml.4000004-0123456789abcdeg.verimark-tmp"};
     for (const std::wstring& name : stay)
         WriteRaw(scratch_ / Narrow(name), "stays");
-    for (const char* dead : {"old.xml.4000001.verimark-tmp", "export.xml.4000002.verimark-tmp"})
+    // Those of dead processes, as this version and earlier ones named them.
+    for (const char* dead : {"old.xml.4000001.verimark-tmp", "export.xml.4000002.verimark-tmp",
+                             "export.xml.4000005-fedcba9876543210.verimark-tmp"})
         WriteRaw(scratch_ / dead, std::string(1 << 20, 'x'));
     ExportTo(Wide(scratch_ / "export.xml"));
     std::set<std::wstring> expected = stay;
