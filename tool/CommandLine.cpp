@@ -9,6 +9,7 @@
 #include "tool/ReadinessCheck.h"
 #include "run/ReportFiles.h"
 #include "run/ResponseExport.h"
+#include "text/Transcoding.h"
 
 #include <cstdio>
 #include <optional>
@@ -58,7 +59,8 @@ void PrintHelp()
     std::printf("    --exit-codes        end with the exit statuses below\n");
     std::printf("    --check             look at what stands in the way of a run (agent, version, directories,\n");
     std::printf("                        lock, a waiting request), one line each, and end with the status a run\n");
-    std::printf("                        would get now; runs nothing (Verimark --check, alone)\n");
+    std::printf("                        would get now; runs nothing (Verimark --check, alone); with --json or\n");
+    std::printf("                        --output json:PATH, as one JSON document\n");
     std::printf("    --output FORMAT:PATH  also write a report file, FORMAT json, junit or html (repeatable)\n");
     std::printf("    --quiet             no progress lines; standard error only when the evaluation did not\n");
     std::printf("                        complete (its one line of explanation)\n");
@@ -133,13 +135,39 @@ int RunCommandLine(const std::vector<std::wstring>& argv)
     const bool xForm = (n == 5 || n == 6) && option == L"-x";
     if (options.check && arguments.error.empty() && n != 1)
         arguments.error = "--check stands alone: it runs no evaluation";
+    if (options.check && arguments.error.empty())
+        for (const ReportOutput& output : options.outputs)
+            if (output.format != ReportOutput::Format::Json)
+                arguments.error = "--check writes its look as json only (--output json:PATH)";
     if (options.check && arguments.error.empty()) {
         const ReadinessReport readiness = CheckReadiness();
-        for (const std::string& line : readiness.lines)
-            std::printf("%s\n", line.c_str());
-        std::fflush(stdout);
+        if (options.json) {
+            StandardOutputSink sink;
+            WriteReadinessDocument(readiness, sink);
+            sink.Write("\n");
+        } else {
+            for (const std::string& line : readiness.lines)
+                std::printf("%s\n", line.c_str());
+            std::fflush(stdout);
+        }
+        int status = static_cast<int>(readiness.status);
+        for (const ReportOutput& output : options.outputs) {
+            try {
+                ExportAnswer(_bstr_t(output.path.c_str()), std::nullopt, [&](DataReceiver& receiver) {
+                    receiver.Begin();
+                    ReceiverSink sink(receiver);
+                    WriteReadinessDocument(readiness, sink);
+                    sink.Write("\n");
+                    sink.Flush();
+                    receiver.End();
+                });
+            } catch (const std::exception& e) {
+                WriteErrorLine(ReportFailed(NarrowReplacing(output.path), FailureReason(e)), false);
+                status = static_cast<int>(ExitStatus::ExportFailed);
+            }
+        }
         cancellation.Finished();
-        return static_cast<int>(readiness.status);
+        return status;
     }
 
     RunRecord record;

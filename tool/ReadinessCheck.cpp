@@ -7,11 +7,17 @@
 #include "errors/LocalMemoryHolder.h"
 #include "files/LocalPath.h"
 #include "text/Transcoding.h"
+#include "run/JsonReport.h"
+#include "run/JsonWriter.h"
 #include "run/Outcome.h"
 
 #include <aclapi.h>
 
 #include <optional>
+
+#ifndef VERIMARK_VERSION
+#error "the build defines VERIMARK_VERSION"
+#endif
 
 namespace {
 
@@ -60,9 +66,17 @@ struct Look {
     ReadinessReport report;
     bool settled = false;  // the status is the first thing that stands in the way
 
-    void Line(std::string text) { report.lines.push_back(std::move(text)); }
+    bool failing = false;  // what stands in the way was found: the next line says it
+
+    void Line(std::string text)
+    {
+        report.lines.push_back(std::move(text));
+        report.passed.push_back(!failing);
+        failing = false;
+    }
     void Stop(ExitStatus status)
     {
+        failing = true;
         if (!settled) {
             report.status = status;
             settled = true;
@@ -75,14 +89,14 @@ void LookAtDirectory(Look& look, const char* label, const wchar_t* value)
     const RegistryString read = ReadRegistryStringWithView(ApiKeyPath, value);
     const std::string name = NarrowReplacing(std::wstring_view(value));
     if (!read.text || read.text->Empty()) {
-        look.Line(std::string(label) + ": not configured (no \"" + name + "\" under HKLM\\SOFTWARE\\Quorlan\\VerimarkAPI)");
         look.Stop(ExitStatus::NotInstalled);
+        look.Line(std::string(label) + ": not configured (no \"" + name + "\" under HKLM\\SOFTWARE\\Quorlan\\VerimarkAPI)");
         return;
     }
     const std::string path(read.text->StringView());
     if (const char* why = WhyNotAbsoluteLocalPath(*read.text)) {
-        look.Line(std::string(label) + ": \"" + path + "\" cannot be used: " + why);
         look.Stop(ExitStatus::NotInstalled);
+        look.Line(std::string(label) + ": \"" + path + "\" cannot be used: " + why);
         return;
     }
     const CopiedU16String wide = TranscodeU8ToU16(*read.text);
@@ -112,6 +126,7 @@ void LookAtDirectory(Look& look, const char* label, const wchar_t* value)
 ReadinessReport CheckReadiness()
 {
     Look look;
+    look.report.checked = UtcNow();
     // The lock first, as Open takes it: held only for the look.
     {
         ComplianceLock lock;
@@ -119,8 +134,8 @@ ReadinessReport CheckReadiness()
             look.Line("Lock: free (no other compliance session runs on this machine)");
             lock.Release();
         } else {
-            look.Line("Lock: held by another compliance session on this machine");
             look.Stop(ExitStatus::Busy);
+            look.Line("Lock: held by another compliance session on this machine");
         }
     }
     const RegistryString version = ReadRegistryStringWithView(ClientKeyPath, L"Version");
@@ -130,21 +145,21 @@ ReadinessReport CheckReadiness()
                   ViewName(*version.view) + "), recent enough (4.1.8 or later is needed)");
         break;
     case R::VersionTooOld:
+        look.Stop(ExitStatus::AgentTooOld);
         look.Line("Agent: version " + std::string(version.text->StringView()) + " (" + ViewName(*version.view) +
                   "), too old: 4.1.8 or later is needed");
-        look.Stop(ExitStatus::AgentTooOld);
         break;
     default:
+        look.Stop(ExitStatus::NotInstalled);
         look.Line("Agent: not installed (no \"Version\" under HKLM\\Software\\Quorlan\\EnterpriseClient in either "
                   "registry view)");
-        look.Stop(ExitStatus::NotInstalled);
         break;
     }
     if (IsAgentRunning()) {
         look.Line("Agent running: yes (its mutex exists)");
     } else {
-        look.Line("Agent running: no (start TVKClient)");
         look.Stop(ExitStatus::AgentNotRunning);
+        look.Line("Agent running: no (start TVKClient)");
     }
     LookAtDirectory(look, "Request directory", L"RequestDir");
     LookAtDirectory(look, "Response directory", L"ResponseDir");
@@ -155,14 +170,39 @@ ReadinessReport CheckReadiness()
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (GetFileAttributesExW(waiting.c_str(), GetFileExInfoStandard, &data)) {
             const std::uint64_t age = SecondsSince(data.ftLastWriteTime).value_or(0);
+            look.Stop(ExitStatus::NoResponse);
             look.Line("Waiting request: request.xml has waited " + std::to_string(age) +
                       " seconds without the agent taking it");
-            look.Stop(ExitStatus::NoResponse);
         } else {
             look.Line("Waiting request: none");
         }
     }
+    look.failing = look.report.status != ExitStatus::Compliant;
     look.Line("A run now: status " + std::to_string(static_cast<int>(look.report.status)) +
               (look.report.status == ExitStatus::Compliant ? " (ready)" : ""));
     return look.report;
+}
+
+void WriteReadinessDocument(const ReadinessReport& report, ReportSink& sink)
+{
+    JsonWriter w(sink);
+    w.BeginObject();
+    w.Key("schemaVersion").Number(1);
+    w.Key("tool").BeginObject().Key("name").Text("Verimark").Key("version").Text(VERIMARK_VERSION).EndObject();
+    w.Key("host").Text(HostName());
+    w.Key("checked").Text(report.checked);
+    w.Key("checks").BeginArray();
+    for (std::size_t i = 0; i + 1 < report.lines.size(); ++i) {
+        const std::string& line = report.lines[i];
+        const std::size_t colon = line.find(": ");
+        w.BeginObject();
+        w.Key("name").Text(line.substr(0, colon));
+        w.Key("passed").Boolean(report.passed[i]);
+        w.Key("words").Text(colon == std::string::npos ? line : line.substr(colon + 2));
+        w.EndObject();
+    }
+    w.EndArray();
+    w.Key("status").Number(static_cast<int>(report.status));
+    w.Key("ready").Boolean(report.status == ExitStatus::Compliant);
+    w.EndObject();
 }

@@ -387,6 +387,27 @@ TEST_F(Automation, CheckSaysWhatStandsInTheWay)
         EXPECT_EQ(run.err, "");
         EXPECT_EQ(NamesIn(requestDir_), requests);
         EXPECT_EQ(NamesIn(responseDir_), responses);
+        // The same look for programs: one JSON document, on standard output and in a file,
+        // with the check that stands in the way marked as not passed.
+        const FileLocation file = scratch_ / "check.json";
+        const Finished json = RunTool({L"--check", L"--json", L"--output", L"json:" + Wide(file)});
+        EXPECT_EQ(json.exitCode, c.status) << json.out << json.err;
+        EXPECT_EQ(ReadWholeFile(file), json.out);
+        const JsonValue document = ParseJson(json.out);
+        EXPECT_EQ(document["status"].number, c.status);
+        EXPECT_EQ(document["ready"].boolean, c.status == 0);
+        const std::string line = c.line, name = line.substr(0, line.find(": "));
+        std::size_t failed = 0, named = 0;
+        for (const JsonValue& check : document["checks"].elements) {
+            failed += !check["passed"].boolean;
+            if (check["name"].text == name && (check["name"].text + ": " + check["words"].text).starts_with(line)) {
+                ++named;
+                EXPECT_EQ(check["passed"].boolean, c.status == 0) << name;
+            }
+        }
+        EXPECT_EQ(named, c.status == 0 ? 0u : 1u) << json.out;
+        EXPECT_EQ(failed != 0, c.status != 0) << json.out;
+        DeleteFileW(Wide(file).c_str());
         held.reset();
         EXPECT_TRUE(ComplianceLock().Acquire());  // the look let go of it
         agent.reset();
@@ -398,6 +419,9 @@ TEST_F(Automation, CheckSaysWhatStandsInTheWay)
     const Finished mixed = RunTool({L"--check", L"-c", url, L"pass.xml"});
     EXPECT_EQ(mixed.exitCode, static_cast<DWORD>(-1)) << mixed.out;
     EXPECT_NE(mixed.err.find("--check stands alone"), std::string::npos) << mixed.err;
+    const Finished html = RunTool({L"--check", L"--output", L"html:" + Wide(scratch_ / "check.html")});
+    EXPECT_EQ(html.exitCode, static_cast<DWORD>(-1)) << html.out;
+    EXPECT_NE(html.err.find("--check writes its look as json only"), std::string::npos) << html.err;
 }
 
 // --quiet: no progress line anywhere; standard error empty for every evaluation that
