@@ -17,6 +17,7 @@ namespace {
 namespace R = ComplianceResult;
 
 constexpr std::uint32_t pollInterval = 1000;  // between progress requests
+constexpr std::uint32_t lockPoll = 250;        // between looks at another session's lock
 
 // An exchange that ended without an answer (-3, -7): the agent may have died meanwhile.
 bool NoAnswer(std::int32_t code)
@@ -53,7 +54,7 @@ public:
     Driver(const RunRequest& request, const RunLimits& limits, RunObserver& observer, ItemStore& items)
         : request_(request), observer_(observer), items_(items), clock_(CurrentSleeper()),
           session_(ComplianceSession::Process()), started_(limits.started.value_or(clock_.Now())),
-          timeoutSeconds_(limits.timeoutSeconds)
+          timeoutSeconds_(limits.timeoutSeconds), waitLockSeconds_(limits.waitLockSeconds)
     {
         if (limits.timeoutSeconds)
             deadline_ = started_ + std::uint64_t{*limits.timeoutSeconds} * 1000;
@@ -93,14 +94,24 @@ private:
     Sleeper& clock_;
     ComplianceSession& session_;
     const std::uint64_t started_;
-    const std::optional<std::uint32_t> timeoutSeconds_;
+    const std::optional<std::uint32_t> timeoutSeconds_, waitLockSeconds_;
     ComplianceSession::Deadline deadline_;
     RunReport report_;
 };
 
 RunReport Driver::Run()
 {
-    const std::int32_t opened = session_.Open(request_.url, request_.document, request_.flags, deadline_);
+    std::int32_t opened = session_.Open(request_.url, request_.document, request_.flags, deadline_);
+    // Another session's lock: waited for, as long as asked and the deadline allow.
+    if (opened == R::LockHeldElsewhere && waitLockSeconds_) {
+        std::uint64_t until = started_ + std::uint64_t{*waitLockSeconds_} * 1000;
+        if (deadline_)
+            until = std::min(until, *deadline_);
+        while (opened == R::LockHeldElsewhere && !clock_.StopRequested() && clock_.Now() < until) {
+            clock_.SleepUnlessStopped(static_cast<std::uint32_t>(std::min<std::uint64_t>(lockPoll, until - clock_.Now())));
+            opened = session_.Open(request_.url, request_.document, request_.flags, deadline_);
+        }
+    }
     if (opened != R::Success) {
         OpenFailed(opened);
     } else {

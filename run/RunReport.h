@@ -21,6 +21,7 @@ struct RunRequest {
 
 struct RunLimits {
     std::optional<std::uint32_t> timeoutSeconds;
+    std::optional<std::uint32_t> waitLockSeconds;  // how long Open waits for another session's lock
     std::optional<std::uint64_t> started;  // on the sleeper's clock; the driver's start when not given
 };
 

@@ -16,6 +16,7 @@ struct ToolOptions {
     bool quiet = false;  // no progress lines; standard error only for a run that did not complete
     std::vector<ReportOutput> outputs;  // in the order given
     std::optional<std::uint32_t> timeoutSeconds;
+    std::optional<std::uint32_t> waitLockSeconds;  // --wait-lock
     bool any = false;  // an option was given: the arguments are read strictly
 };
 

@@ -64,6 +64,8 @@ void PrintHelp()
     std::printf("    --output FORMAT:PATH  also write a report file, FORMAT json, junit or html (repeatable)\n");
     std::printf("    --quiet             no progress lines; standard error only when the evaluation did not\n");
     std::printf("                        complete (its one line of explanation)\n");
+    std::printf("    --wait-lock <seconds> wait that long at most (within --timeout) for another session on\n");
+    std::printf("                        this machine to end, then end with 6 as without it\n");
     std::printf("    --timeout <seconds> bound the whole run: at the limit, close the session (2 s at most)\n");
     std::printf("                        and end with 10\n");
     std::printf("  with an option, the flags must be a decimal number from 0 to 15, and an unknown\n");
@@ -176,6 +178,7 @@ int RunCommandLine(const std::vector<std::wstring>& argv)
     settings.json = options.json;
     settings.quiet = options.quiet;
     settings.limits.timeoutSeconds = options.timeoutSeconds;
+    settings.limits.waitLockSeconds = options.waitLockSeconds;
     settings.limits.started = started;
     // The JSON document goes out from the start; the items wait in a spool until the
     // session is closed, then go to the listing or the document, and to the report files.

@@ -123,6 +123,45 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 
+// --wait-lock: another session's lock is waited for, within the limit asked for and the
+// time limit, then the run goes on as if it had been free; past the limit it is busy.
+TEST_F(DriverBounds, WaitsForAnotherSessionsLockWithinItsLimit)
+{
+    const struct {
+        std::uint32_t waitLock;
+        std::optional<std::uint32_t> timeout;
+        std::uint64_t letGoAt;  // virtual milliseconds
+        ExitStatus status;
+        std::uint64_t endsBy;
+    } cases[] = {
+        {5, std::nullopt, 3000, ExitStatus::Compliant, 9000},
+        {2, std::nullopt, 60000, ExitStatus::Busy, 2000},
+        {10, 3, 60000, ExitStatus::Busy, 3000},
+    };
+    for (const auto& c : cases) {
+        progresses_ = 0;
+        seen_.clear();
+        std::optional<ComplianceLock> other;
+        ASSERT_TRUE(other.emplace().Acquire());
+        ScriptedAgent agent;
+        agent.always = [&] {
+            if (other && agent.Now() >= c.letGoAt)
+                other.reset();
+            React(Agent::Finishes);
+        };
+        Silent silent;
+        KeptItems items;
+        RunLimits limits;
+        limits.waitLockSeconds = c.waitLock;
+        limits.timeoutSeconds = c.timeout;
+        const RunReport report = DriveRun({L"u", L"d", 0, std::nullopt}, limits, silent, items);
+        EXPECT_EQ(report.outcome.status, c.status) << c.waitLock << ": " << report.outcome.message;
+        EXPECT_LE(agent.Now(), c.endsBy) << c.waitLock;
+        other.reset();
+        EXPECT_TRUE(ComplianceLock().Acquire());
+    }
+}
+
 // What fails after Open, wherever it fails, closes the session: the agent gets Close, the
 // lock is free, and the run says what happened. An item that cannot be kept is counted
 // and named, so the run is never taken as compliant.
