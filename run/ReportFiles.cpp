@@ -19,10 +19,9 @@ void WriteReport(const RunRecord& run, const ItemSource& items, ReportOutput::Fo
     }
 }
 
-std::optional<Outcome> WriteReports(const RunRecord& run, const ItemSource& items,
-                                    const std::vector<ReportOutput>& outputs)
+std::vector<Outcome> WriteReports(const RunRecord& run, const ItemSource& items, const std::vector<ReportOutput>& outputs)
 {
-    std::optional<Outcome> failed;
+    std::vector<Outcome> failed;
     for (const ReportOutput& output : outputs) {
         try {
             ExportAnswer(_bstr_t(output.path.c_str()), std::nullopt, [&](DataReceiver& receiver) {
@@ -33,8 +32,7 @@ std::optional<Outcome> WriteReports(const RunRecord& run, const ItemSource& item
                 receiver.End();
             });
         } catch (const std::exception& e) {  // memory running out too: the other reports are still tried
-            if (!failed)
-                failed = ReportFailed(NarrowReplacing(output.path), FailureReason(e));
+            failed.push_back(ReportFailed(NarrowReplacing(output.path), FailureReason(e)));
         }
     }
     return failed;

@@ -9,7 +9,6 @@
 
 // The document of one format for the run, its items from `items`, into `sink`.
 void WriteReport(const RunRecord& run, const ItemSource& items, ReportOutput::Format format, ReportSink& sink);
-// Writes every file; tries them all. Nothing when all were written, else the outcome that
-// says which could not be and why (the first such).
-std::optional<Outcome> WriteReports(const RunRecord& run, const ItemSource& items,
-                                    const std::vector<ReportOutput>& outputs);
+// Writes every file, whatever the run's outcome; tries them all. One outcome per file that
+// could not be written, saying which and why, in the order asked.
+std::vector<Outcome> WriteReports(const RunRecord& run, const ItemSource& items, const std::vector<ReportOutput>& outputs);

@@ -213,13 +213,20 @@ int RunCommandLine(const std::vector<std::wstring>& argv)
         formStatus = ExitUsage;
     }
     record.ended = UtcNow();
-    // The report files tell any outcome; one that cannot be written fails a run that
-    // completed, as a failed export does.
+    // The report files tell any outcome. One that cannot be written fails a run that
+    // completed, as a failed export does; every one that could not be written gets its line
+    // on standard error, whatever the run's outcome.
+    std::vector<Outcome> reportsFailed;
     if (!options.outputs.empty() && spool)
-        if (const std::optional<Outcome> failed = WriteReports(record, *spool, options.outputs);
-            failed && CompletedStatus(record.report.outcome.status))
-            record.report.outcome = *failed;
+        reportsFailed = WriteReports(record, *spool, options.outputs);
+    std::size_t told = 0;
+    if (!reportsFailed.empty() && CompletedStatus(record.report.outcome.status)) {
+        record.report.outcome = reportsFailed.front();
+        told = 1;  // the run's own line tells it
+    }
     WriteErrorLine(record.report.outcome, dForm);
+    for (std::size_t i = told; i < reportsFailed.size(); ++i)
+        WriteErrorLine(reportsFailed[i], dForm);
     if (json) {
         json->End(record);
         standardOutput->Write("\n");

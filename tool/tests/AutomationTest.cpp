@@ -189,6 +189,19 @@ TEST_F(Automation, ReportFilesSayWhatTheItemsSay)
     EXPECT_EQ(failed.exitCode, 9u) << failed.err;
     EXPECT_NE(failed.err.find("could not write the report \""), std::string::npos) << failed.err;
     EXPECT_NE(junit.Attributes(), INVALID_FILE_ATTRIBUTES);
+
+    // A run that did not complete (busy) still writes what it can, and says of each report
+    // it could not write why, beside its own line.
+    ComplianceLock other;
+    ASSERT_TRUE(other.Acquire());
+    DeleteFileW(Wide(json).c_str());
+    const Finished busy = RunTool({L"--exit-codes", L"--output", L"html:" + Wide(scratch_ / "no such folder\\r.html"),
+                                   L"--output", L"json:" + Wide(json), L"--output",
+                                   L"junit:" + Wide(scratch_ / "no such folder\\r.xml"), L"-c", url, L"mixed.xml"});
+    EXPECT_EQ(busy.exitCode, 6u) << busy.err;
+    EXPECT_EQ(Count(busy.err, "could not write the report \""), 2u) << busy.err;
+    EXPECT_EQ(Count(busy.err, "another compliance session is running"), 1u) << busy.err;
+    EXPECT_EQ(ParseJson(ReadWholeFile(json))["outcome"]["status"].number, 6);
 }
 
 // The HTML report as a browser shows it: headless Chromium builds the same rows, failed
