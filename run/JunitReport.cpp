@@ -2,6 +2,7 @@
 
 #include "text/Transcoding.h"
 #include "run/ItemStatus.h"
+#include "run/JsonReport.h"
 #include "run/MarkupText.h"
 
 #include <cstdio>
@@ -32,17 +33,22 @@ void WriteJunitDocument(const RunRecord& run, const ItemSource& items, ReportSin
     const std::string counts = Attribute("tests", std::to_string(tests)) + Attribute("failures", std::to_string(failures)) +
                                Attribute("errors", std::to_string(errors));
     const std::string time = Attribute("time", Seconds(static_cast<double>(report.milliseconds) / 1000.0));
-    // JUnit's time stamp has no zone: the run's UTC time without its "Z".
-    const std::string timestamp = run.started.substr(0, 19);
+    // ISO 8601 with its zone (UTC), to the second, as CI systems read it.
+    const std::string timestamp = run.started.substr(0, 19) + "Z";
+    const std::string host = HostName();
+    const auto property = [](const char* name, const std::string& value) {
+        return "      <property" + Attribute("name", name) + Attribute("value", value) + "/>\n";
+    };
     sink.Write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites" + Attribute("name", "Verimark") + counts + time +
                ">\n  <testsuite" + Attribute("name", document) + counts + Attribute("skipped", "0") + time +
-               Attribute("timestamp", timestamp) + Attribute("hostname", HostName()) + ">\n    <properties>\n" +
-               "      <property" + Attribute("name", "url") + Attribute("value", NarrowReplacing(View(report.request.url))) + "/>\n" +
-               "      <property" + Attribute("name", "exitStatus") +
-               Attribute("value", std::to_string(static_cast<int>(report.outcome.status))) + "/>\n" +
-               "      <property" + Attribute("name", "outcome") + Attribute("value", report.outcome.message) + "/>\n" +
-               "    </properties>\n");
-    const std::string classname = Attribute("classname", document);
+               Attribute("timestamp", timestamp) + Attribute("hostname", host) + ">\n    <properties>\n" +
+               property("agentVersion", AgentVersionText().value_or("")) +
+               property("url", NarrowReplacing(View(report.request.url))) + property("document", document) +
+               property("flags", std::to_string(report.request.flags)) +
+               property("exitStatus", std::to_string(static_cast<int>(report.outcome.status))) +
+               property("outcome", report.outcome.message) + "    </properties>\n");
+    // Unique across machines, so that reports merged from a fleet keep their cases apart.
+    const std::string classname = Attribute("classname", host + "." + document);
     // Each case written in pieces: no text of an item is held escaped whole.
     const auto attribute = [&](const char* name, std::string_view value) {
         sink.Write(std::string(" ") + name + "=\"");
@@ -54,15 +60,25 @@ void WriteJunitDocument(const RunRecord& run, const ItemSource& items, ReportSin
         const std::optional<std::int64_t> microseconds = EvaluationMicroseconds(item.evaluationTime);
         sink.Write("    <testcase");
         attribute("name", item.designator);
-        sink.Write(classname + Attribute("time", Seconds(microseconds ? static_cast<double>(*microseconds) / 1e6 : 0.0)));
+        sink.Write(classname + Attribute("time", Seconds(microseconds ? static_cast<double>(*microseconds) / 1e6 : 0.0)) +
+                   ">\n");
+        // Every case, passed ones too, carries what the check is and what it found.
+        const auto output = [&] {
+            sink.Write("      <system-out>Description: ");
+            WriteMarkup(sink, item.description);
+            sink.Write("&#10;Comment: ");
+            WriteMarkup(sink, item.comment);
+            sink.Write("</system-out>\n");
+        };
         if (status == ItemStatus::Passed) {
-            sink.Write("/>\n");
+            output();
+            sink.Write("    </testcase>\n");
             return;
         }
         const char* element = status == ItemStatus::Error ? "error" : "failure";
         const std::string& message = !item.problem.empty() ? item.problem
                                      : item.comment.empty() ? item.result : item.comment;
-        sink.Write(std::string(">\n      <") + element);
+        sink.Write(std::string("      <") + element);
         attribute("message", message);
         attribute("type", item.result);
         sink.Write(">");
@@ -78,7 +94,9 @@ void WriteJunitDocument(const RunRecord& run, const ItemSource& items, ReportSin
             sink.Write(label);
             WriteMarkup(sink, *text);
         }
-        sink.Write(std::string("</") + element + ">\n    </testcase>\n");
+        sink.Write(std::string("</") + element + ">\n");
+        output();
+        sink.Write("    </testcase>\n");
     });
     if (!completed)
         sink.Write("    <testcase" + Attribute("name", "evaluation") + classname +

@@ -38,14 +38,21 @@ try:
     suite = suites.find("testsuite")
     cases = suite.findall("testcase")
     expect("JUnit test cases", [c.get("name") for c in cases], [i["designator"] for i in items])
-    expect("JUnit class names", {c.get("classname") for c in cases}, {run["document"]})
+    expect("JUnit class names", {c.get("classname") for c in cases}, {run["host"] + "." + run["document"]})
+    expect("JUnit host", suite.get("hostname"), run["host"])
+    expect("JUnit time stamp", suite.get("timestamp"), run["started"][:19] + "Z")
+    properties = {p.get("name"): p.get("value") for p in suite.find("properties")}
+    expect("JUnit properties", [properties.get(k) for k in ("agentVersion", "url", "document", "flags", "exitStatus")],
+           [run["agent"]["version"] or "", run["url"], run["document"], str(run["flags"]), str(run["outcome"]["status"])])
     expect("JUnit tests", suite.get("tests"), str(len(items)))
     expect("JUnit failures", suite.get("failures"), str(len(by_status["failed"])))
     expect("JUnit errors", suite.get("errors"), str(len(by_status["error"])))
     for case, item in zip(cases, items):
         kind = {"passed": None, "failed": "failure", "error": "error"}[item["status"]]
         children = [child.tag for child in case]
-        expect(f"JUnit {item['designator']}", children, [kind] if kind else [])
+        expect(f"JUnit {item['designator']}", children, ([kind] if kind else []) + ["system-out"])
+        expect(f"JUnit {item['designator']} output", case.find("system-out").text,
+               f"Description: {item['description']}\nComment: {item['comment']}")
         if kind:
             expect(f"JUnit {item['designator']} message", case.find(kind).get("message"),
                    item["comment"] or item["result"])
