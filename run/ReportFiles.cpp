@@ -1,8 +1,10 @@
 #include "run/ReportFiles.h"
 
 #include "text/Transcoding.h"
+#include "run/CsvReport.h"
 #include "run/HtmlReport.h"
 #include "run/JunitReport.h"
+#include "run/PrometheusReport.h"
 #include "run/ResponseExport.h"
 
 void WriteReport(const RunRecord& run, const ItemSource& items, ReportOutput::Format format, ReportSink& sink)
@@ -12,6 +14,10 @@ void WriteReport(const RunRecord& run, const ItemSource& items, ReportOutput::Fo
         return WriteJunitDocument(run, items, sink);
     case ReportOutput::Format::Html:
         return WriteHtmlDocument(run, items, sink);
+    case ReportOutput::Format::Csv:
+        return WriteCsvDocument(run, items, sink);
+    case ReportOutput::Format::Prom:
+        return WritePrometheusDocument(run, items, sink);
     case ReportOutput::Format::Json:
         WriteJsonDocument(run, items, sink);
         sink.Write("\n");  // as on standard output

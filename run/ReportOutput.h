@@ -3,6 +3,6 @@
 #include <string>
 
 struct ReportOutput {
-    enum class Format { Json, Junit, Html } format;
+    enum class Format { Json, Junit, Html, Csv, Prom } format;
     std::wstring path;
 };

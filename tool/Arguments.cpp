@@ -53,6 +53,10 @@ std::optional<ReportOutput> Output(const std::wstring& text)
         output.format = ReportOutput::Format::Junit;
     else if (format == L"html")
         output.format = ReportOutput::Format::Html;
+    else if (format == L"csv")
+        output.format = ReportOutput::Format::Csv;
+    else if (format == L"prom")
+        output.format = ReportOutput::Format::Prom;
     else if (format != L"json")
         return std::nullopt;
     return output;
@@ -88,7 +92,7 @@ Arguments ReadArguments(const std::vector<std::wstring>& argv)
             const std::optional<ReportOutput> output = i + 1 < argv.size() ? Output(argv[i + 1]) : std::nullopt;
             if (!output) {
                 if (read.error.empty())
-                    read.error = i + 1 < argv.size() ? "--output takes FORMAT:PATH, FORMAT json, junit or html, not \"" +
+                    read.error = i + 1 < argv.size() ? "--output takes FORMAT:PATH, FORMAT json, junit, html, csv or prom, not \"" +
                                                            Utf8(argv[i + 1]) + "\""
                                                      : "--output takes FORMAT:PATH";
                 continue;

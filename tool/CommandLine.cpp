@@ -61,7 +61,8 @@ void PrintHelp()
     std::printf("                        lock, a waiting request), one line each, and end with the status a run\n");
     std::printf("                        would get now; runs nothing (Verimark --check, alone); with --json or\n");
     std::printf("                        --output json:PATH, as one JSON document\n");
-    std::printf("    --output FORMAT:PATH  also write a report file, FORMAT json, junit or html (repeatable)\n");
+    std::printf("    --output FORMAT:PATH  also write a report file, FORMAT json, junit, html, csv or prom\n");
+    std::printf("                        (the Prometheus text format); repeatable\n");
     std::printf("    --quiet             no progress lines; standard error only when the evaluation did not\n");
     std::printf("                        complete (its one line of explanation)\n");
     std::printf("    --wait-lock <seconds> wait that long at most (within --timeout) for another session on\n");

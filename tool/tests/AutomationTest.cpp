@@ -168,15 +168,17 @@ TEST_F(Automation, ReportFilesSayWhatTheItemsSay)
             GTEST_SKIP() << "the reports are read by programs of the machine Wine runs on (python3, xmllint)";
     auto agent = StartAgent({}, PassingSite(), L"250");
     const FileLocation json = scratch_ / "run.json", junit = scratch_ / "run.xml", html = scratch_ / "run.html",
-                       result = scratch_ / "checked.txt";
+                       csv = scratch_ / "run.csv", prom = scratch_ / "verimark.prom", result = scratch_ / "checked.txt";
     const Finished run = RunTool({L"--json", L"--output", L"json:" + Wide(json), L"--output", L"junit:" + Wide(junit),
-                                  L"--output", L"html:" + Wide(html), L"-c", url, L"mixed.xml"});
+                                  L"--output", L"html:" + Wide(html), L"--output", L"csv:" + Wide(csv), L"--output",
+                                  L"prom:" + Wide(prom), L"-c", url, L"mixed.xml"});
     EXPECT_EQ(run.exitCode, 1u) << run.out << run.err;
     EXPECT_EQ(ReadWholeFile(json), run.out);
     EXPECT_EQ(NamesIn(scratch_.Root()).count(L"run.json.verimark-tmp"), 0u);
     const auto unix = [](const FileLocation& f) { return "\"" + UnixPath(Wide(f)) + "\""; };
     RunHostProgram("/usr/bin/python3 \"" + std::string(VERIMARK_TOOL_TESTS) + "/check-reports.py\" " + unix(json) + " " +
-                       unix(junit) + " " + unix(html) + " \"" + VERIMARK_TOOL_TESTS + "/junit.xsd\" " + unix(result),
+                       unix(junit) + " " + unix(html) + " " + unix(csv) + " " + unix(prom) + " \"" +
+                       VERIMARK_TOOL_TESTS + "/junit.xsd\" " + unix(result),
                    [&] { return result.Attributes() != INVALID_FILE_ATTRIBUTES; });
     ASSERT_NE(result.Attributes(), INVALID_FILE_ATTRIBUTES) << "the check did not finish";
     EXPECT_EQ(ReadWholeFile(result), "ok\n");

@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
-"""Reads the report files of one run with parsers of their own (Python's JSON and HTML
-parsers, libxml2's schema validator for JUnit) and compares them field by field with the
-items of the JSON document. Writes "ok" or what differs, one line each, to the result file.
-  check-reports.py <run.json> <junit.xml> <report.html> <junit.xsd> <result>"""
+"""Reads the report files of one run with parsers of their own (Python's JSON, HTML and CSV
+parsers, libxml2's schema validator for JUnit, a small parser of the Prometheus text format)
+and compares them field by field with the items of the JSON document. Writes "ok" or what
+differs, one line each, to the result file.
+  check-reports.py <run.json> <junit.xml> <report.html> <report.csv> <metrics.prom> <junit.xsd> <result>"""
+import csv
 import json
+import re
 import subprocess
 import sys
 import xml.etree.ElementTree as ET
@@ -11,7 +14,7 @@ import xml.etree.ElementTree as ET
 sys.dont_write_bytecode = True  # nothing written beside the sources
 from report_page import ReportPage
 
-json_path, junit_path, html_path, xsd_path, result_path = sys.argv[1:6]
+json_path, junit_path, html_path, csv_path, prom_path, xsd_path, result_path = sys.argv[1:8]
 problems = []
 
 
@@ -66,6 +69,37 @@ try:
                      for s in ("failed", "error", "passed") for i in by_status[s]]
     expect("HTML rows (failed, error, passed)", page.rows, expected_rows)
     expect("HTML outcome", page.outcome.startswith(run["outcome"]["message"]), True)
+
+    # CSV as a spreadsheet reads it: UTF-8 after its byte-order mark, a header, a row per item.
+    raw = open(csv_path, "rb").read()
+    expect("CSV byte-order mark", raw[:3], b"\xef\xbb\xbf")
+    rows = list(csv.reader(open(csv_path, encoding="utf-8-sig", newline="")))
+    fields = ["designator", "result", "resultType", "evaluationTime", "description", "comment", "status"]
+    expect("CSV header", rows[0], fields + ["problem"])
+    expect("CSV rows", [r[:7] for r in rows[1:]], [[i[f] for f in fields] for i in items])
+
+    # The Prometheus text format: "# HELP"/"# TYPE" lines, then name{labels} value.
+    samples = {}
+    line_form = re.compile(r'^([a-zA-Z_:][a-zA-Z0-9_:]*)\{((?:[a-zA-Z_][a-zA-Z0-9_]*="(?:[^"\\\n]|\\.)*",?)*)\} (\S+)$')
+    for line in open(prom_path, encoding="utf-8").read().splitlines():
+        if line.startswith("# HELP ") or line.startswith("# TYPE "):
+            continue
+        m = line_form.match(line)
+        if not m:
+            problems.append(f"Prometheus line not understood: {line!r}")
+            continue
+        labels = dict(re.findall(r'([a-zA-Z_][a-zA-Z0-9_]*)="((?:[^"\\]|\\.)*)"', m.group(2)))
+        expect(f"Prometheus {m.group(1)} document", labels.get("document"), run["document"])
+        samples[(m.group(1), labels.get("status"))] = float(m.group(3))
+    expect("Prometheus items", [samples.get(("verimark_items", s)) for s in ("passed", "failed", "error")],
+           [float(run["summary"][k]) for k in ("passed", "failed", "errors")])
+    expect("Prometheus exit status", samples.get(("verimark_exit_status", None)), float(run["outcome"]["status"]))
+    expect("Prometheus compliant", samples.get(("verimark_compliant", None)), 1.0 if run["outcome"]["status"] == 0 else 0.0)
+    expect("Prometheus duration", samples.get(("verimark_last_run_duration_seconds", None)), round(run["durationSeconds"], 3))
+    end = samples.get(("verimark_last_run_end_timestamp_seconds", None)) or 0
+    from datetime import datetime, timezone
+    ended = datetime.strptime(run["ended"], "%Y-%m-%dT%H:%M:%S.%fZ").replace(tzinfo=timezone.utc).timestamp()
+    expect("Prometheus end time", abs(end - ended) < 0.002, True)
 except Exception as e:  # the result says so rather than the check dying silently
     problems.append(f"{type(e).__name__}: {e}")
 
