@@ -78,7 +78,10 @@ try:
     statuses = [row[0] for row in dom.rows]
     expect("rows in the order failed, error, passed", statuses, sorted(statuses, key=rank.get))
     expect("facts", sorted(dom.facts), sorted(["Host", "Document", "URL", "Agent version", "Started (UTC)",
-                                               "Ended (UTC)", "Duration"]))
+                                               "Started (local)", "Ended (UTC)", "Ended (local)", "Duration",
+                                               "Exit status"]))
+    expect("a verdict first", dom.verdict.split(":")[0] in ("Compliant", "Not compliant", "Compliant where evaluated"),
+           True)
     expect("scripts", [t for t, _ in dom.tags if t == "script"], [])
     expect("pictures", sum(1 for t, _ in dom.tags if t == "svg"), 1)
     policy = [a.get("content", "") for t, a in dom.tags if t == "meta" and a.get("http-equiv") == "Content-Security-Policy"]

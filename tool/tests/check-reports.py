@@ -68,7 +68,15 @@ try:
     expected_rows = [[i["status"], i["designator"], i["result"]]
                      for s in ("failed", "error", "passed") for i in by_status[s]]
     expect("HTML rows (failed, error, passed)", page.rows, expected_rows)
-    expect("HTML outcome", page.outcome.startswith(run["outcome"]["message"]), True)
+    expect("HTML outcome", page.outcome, run["outcome"]["message"])
+    summary, status = run["summary"], run["outcome"]["status"]
+    verdicts = {0: "Compliant",
+                1: f"Not compliant: {summary['failed']} of {summary['total']} checks failed",
+                15: f"Compliant where evaluated: {summary['errors']} of {summary['total']} checks could not be evaluated"}
+    expect("HTML verdict", page.verdict, verdicts.get(status, page.verdict))
+    expect("HTML times in local time too", all(k in page.facts for k in ("Started (local)", "Ended (local)")), True)
+    expect("HTML passed items folded", [a.get("id") for t, a in page.tags if t == "details"],
+           ["passed-items"] if by_status["passed"] else [])
 
     # CSV as a spreadsheet reads it: UTF-8 after its byte-order mark, a header, a row per item.
     raw = open(csv_path, "rb").read()
