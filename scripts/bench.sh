@@ -152,8 +152,45 @@ bench_outputs() {
     wine_run "$agent" stop >/dev/null 2>&1 || true
     wait
   done
+  bench_html_render "$out"
   wine_run "$agent" uninstall >/dev/null 2>&1 || true
   rm -f "$out/stdout" "$out/report".*
+}
+
+# How long headless Chromium takes from its start to a screenshot of the HTML report: a
+# 10,000-item page against a 10-item one in the same run (the difference is the page's own
+# cost; the rest is the browser starting). Three of each, interleaved; the medians.
+bench_html_render() {
+  local out=$1 agent=build/x86_64/agent/TVKClientSim.exe tool=build/x86_64/tool/Verimark.exe n i start
+  local url="http://myserver:52311/cgi-bin/tvkgather.exe/actionsite"
+  command -v chromium >/dev/null || { echo "  the HTML page in a browser: no chromium (scripts/setup.sh installs it)"; return; }
+  for n in 10 10000; do
+    wine_run "$agent" run --data "$(winepath -w "$verimark_root/agent/sample")" --check-interval 250 \
+      --fault "many-items:$n" >"$out/agent.log" 2>&1 </dev/null &
+    for _ in $(seq 1 300); do grep -q "running:" "$out/agent.log" 2>/dev/null && break; sleep 0.1; done
+    wine_run "$tool" --quiet --output "html:$(winepath -w "$out/page-$n.html")" -c "$url" "Workstation Baseline" >/dev/null || true
+    wine_run "$agent" stop >/dev/null 2>&1 || true
+    wait
+  done
+  declare -A times=()
+  for i in 1 2 3; do
+    for n in 10 10000; do
+      start=$(date +%s.%N)
+      chromium --headless --no-sandbox --disable-gpu --window-size=1100,800 --screenshot="$out/page-$n.png" \
+        "file://$out/page-$n.html" >/dev/null 2>&1
+      times[$n]+="$(echo "$(date +%s.%N) - $start" | bc) "
+    done
+  done
+  local small large
+  small=$(tr ' ' '\n' <<<"${times[10]}" | grep . | sort -n | sed -n 2p)
+  large=$(tr ' ' '\n' <<<"${times[10000]}" | grep . | sort -n | sed -n 2p)
+  echo "  the HTML page in headless Chromium, start to screenshot (medians of 3):"
+  printf '    %-16s %8.2f s  (%s bytes)\n' "10 items" "$small" "$(stat -c %s "$out/page-10.html")"
+  printf '    %-16s %8.2f s  (%s bytes; %.2f s beyond the 10-item page)\n' "10000 items" "$large" \
+    "$(stat -c %s "$out/page-10000.html")" "$(echo "$large - $small" | bc)"
+  summary+=("bench: html-render-seconds 10 $small")
+  summary+=("bench: html-render-seconds 10000 $large")
+  rm -f "$out"/page-*
 }
 
 for what in ${@:-reader}; do
