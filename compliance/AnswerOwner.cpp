@@ -12,35 +12,31 @@ class SystemAnswerOwners final : public AnswerOwnerSource {};
 SystemAnswerOwners systemSource;
 AnswerOwnerSource* current = &systemSource;
 
-bool RunningUnderWine()
-{
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
-
 }  // namespace
 
-bool IsTrustedAnswerOwner(std::wstring_view ownerSid)
+bool IsTrustedAnswerOwner(std::wstring_view ownerSid, std::wstring_view processUserSid)
 {
-    static constexpr std::array<std::wstring_view, 4> accounts{
-        L"S-1-5-18",      // SYSTEM
-        L"S-1-5-19",      // the local service account
-        L"S-1-5-20",      // the network service account
+    static constexpr std::array<std::wstring_view, 2> accounts{
+        L"S-1-5-18",      // SYSTEM, which the agent's service runs as
         L"S-1-5-32-544",  // the Administrators
     };
     for (std::wstring_view sid : accounts)
         if (ownerSid == sid)
             return true;
-    // "NT SERVICE\<name>": a service's own account, TrustedInstaller among them. Only the
-    // service control manager puts such a SID into a token.
-    constexpr std::wstring_view services = L"S-1-5-80-";
-    return ownerSid.size() > services.size() && ownerSid.substr(0, services.size()) == services;
+    // The account this process runs as: no other ordinary account can give a file that owner.
+    return !processUserSid.empty() && ownerSid == processUserSid;
 }
 
 bool AnswerOwnerSource::OwnersChecked()
 {
-    static const bool checked = !RunningUnderWine() && ProcessIsElevated();
+    static const bool checked = ProcessIsElevated();
     return checked;
+}
+
+std::wstring AnswerOwnerSource::ProcessUser()
+{
+    static const std::wstring user = ProcessUserSid();
+    return user;
 }
 
 std::wstring AnswerOwnerSource::OwnerOf(HANDLE file) { return OwnerSidOf(file); }
@@ -54,7 +50,7 @@ bool AnswerFromTrustedOwner(HANDLE file)
 {
     AnswerOwnerSource& source = CurrentAnswerOwnerSource();
     try {
-        return !source.OwnersChecked() || IsTrustedAnswerOwner(source.OwnerOf(file));
+        return !source.OwnersChecked() || IsTrustedAnswerOwner(source.OwnerOf(file), source.ProcessUser());
     } catch (const Windows::Error&) {
         return false;  // whether to check, or the owner, could not be told
     }

@@ -1,24 +1,25 @@
 #pragma once
 // Whether an answer in the response directory comes from the agent. Its freshness rests on
 // a time its writer sets, so in an elevated process an answer is taken only from an owner
-// no ordinary user can be: SYSTEM, the Administrators, the local and network service
-// accounts, or a service's own account (the agent's, when it runs as one). A user who can
-// write into the response directory cannot give a file any of these owners.
+// no ordinary user can give a file: SYSTEM (the agent's service), the Administrators, or
+// the account this process runs as. A file keeps its owner when it is moved, so the rule
+// holds only as far as the response directory's permissions keep others from moving files in.
 #include "text/Win32.h"
 
 #include <string>
 #include <string_view>
 
-bool IsTrustedAnswerOwner(std::wstring_view ownerSid);
+bool IsTrustedAnswerOwner(std::wstring_view ownerSid, std::wstring_view processUserSid);
 
 // What the reader is told about an answer's origin. The system's own source asks the
 // process's token and the file's security; tests put another in place.
 class AnswerOwnerSource {
 public:
     // Whether owners are checked at all: only in an elevated process (any other may be
-    // misled only into what its own user could have written), and only where owners are
-    // real (Wine gives every file the one user as owner and every process an elevated token).
+    // misled only into what its own user could have written).
     virtual bool OwnersChecked();
+    // The account this process runs as, as a SID string.
+    virtual std::wstring ProcessUser();
     // The owner of the open file as a SID string; throws when it cannot be read.
     virtual std::wstring OwnerOf(HANDLE file);
 

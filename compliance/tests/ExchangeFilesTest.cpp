@@ -217,13 +217,15 @@ TEST_F(ExchangeFiles, AnAnswerWrittenBeforeTheRequestIsStale)
 }
 
 // An answer's time is its writer's to set: in an elevated process only an owner no ordinary
-// user can be makes it the agent's. Wine keeps no owners, so the source is a stand-in.
+// user can be makes it the agent's. Wine gives every file its one user as owner, so the
+// source is a stand-in.
 TEST_F(ExchangeFiles, AnElevatedProcessTakesAnswersFromTheAgentsOwnersOnly)
 {
     struct Owners final : AnswerOwnerSource {
         bool checked = true;
         const wchar_t* owner = nullptr;  // null: it cannot be read
         bool OwnersChecked() override { return checked; }
+        std::wstring ProcessUser() override { return L"S-1-5-21-1004336348-1177238915-682003330-500"; }
         std::wstring OwnerOf(HANDLE) override
         {
             if (!owner)
@@ -253,11 +255,12 @@ TEST_F(ExchangeFiles, AnElevatedProcessTakesAnswersFromTheAgentsOwnersOnly)
         {true, L"S-1-1-0", false},                                       // Everyone
         {true, L"S-1-5-80", false},                                      // not a service's own
         {true, nullptr, false},                                          // no owner to be read
-        {true, L"S-1-5-18", true},
-        {true, L"S-1-5-19", true},
-        {true, L"S-1-5-20", true},
-        {true, L"S-1-5-32-544", true},
-        {true, L"S-1-5-80-1184457765-4068085190-3456807688-2200952327-3769537534", true},
+        {true, L"S-1-5-19", false},                                      // the local service account
+        {true, L"S-1-5-20", false},                                      // the network service account
+        {true, L"S-1-5-80-1184457765-4068085190-3456807688-2200952327-3769537534", false},  // some service
+        {true, L"S-1-5-18", true},                                       // SYSTEM
+        {true, L"S-1-5-32-544", true},                                   // the Administrators
+        {true, L"S-1-5-21-1004336348-1177238915-682003330-500", true},   // this process's own account
         {false, L"S-1-5-21-1004336348-1177238915-682003330-1001", true},  // not elevated
     };
     for (const auto& c : cases) {
