@@ -7,6 +7,7 @@
 #include "errors/LocalMemoryHolder.h"
 #include "files/LocalPath.h"
 #include "text/Transcoding.h"
+#include "text/UniqueResource.h"
 #include "run/JsonReport.h"
 #include "run/JsonWriter.h"
 #include "run/Outcome.h"
@@ -167,12 +168,19 @@ ReadinessReport CheckReadiness()
     if (const std::optional<CopiedU8String> requests = ReadRegistryString(ApiKeyPath, L"RequestDir");
         requests && !requests->Empty()) {
         const std::wstring waiting = std::wstring(TranscodeU8ToU16(*requests).StringView()) + L"\\request.xml";
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (GetFileAttributesExW(waiting.c_str(), GetFileExInfoStandard, &data)) {
-            const std::uint64_t age = SecondsSince(data.ftLastWriteTime).value_or(0);
+        // The entry itself, not what a link leads to: its own kind and its own time.
+        WIN32_FIND_DATAW data;
+        if (const UniqueFind found(FindFirstFileW(waiting.c_str(), &data)); found) {
             look.Stop(ExitStatus::NoResponse);
-            look.Line("Waiting request: request.xml has waited " + std::to_string(age) +
-                      " seconds without the agent taking it");
+            if (data.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) {
+                look.Line("Waiting request: request.xml is a link or a folder, not a request this tool or the agent "
+                          "writes: something else put it there; remove it, and find out who could");
+            } else {
+                const std::uint64_t age = SecondsSince(data.ftLastWriteTime).value_or(0);
+                look.Line("Waiting request: request.xml has waited " + std::to_string(age) +
+                          " seconds without the agent taking it (a run of this tool left it, or something else put "
+                          "it there)");
+            }
         } else {
             look.Line("Waiting request: none");
         }

@@ -60,7 +60,7 @@ protected:
 
 // Each status a run can end with, the agent's faults giving most of them. Standard output
 // stays what it is without options; each failure adds its one line to standard error.
-enum class Before { Nothing, NoVersion, NoDirectoryValue, TooOld, RequestWaiting, LockHeld };
+enum class Before { Nothing, NoVersion, NoDirectoryValue, TooOld, RequestWaiting, RequestPlanted, LockHeld };
 struct Outcome {
     const char* name;
     Before before;  // arranged before the run; then the agent's mutex is held, without an agent
@@ -83,6 +83,7 @@ TEST_P(AutomationOutcome, HasItsExitStatus)
     case Before::NoDirectoryValue: registry_.Remove(ApiKeyPath, L"RequestDir"); break;
     case Before::TooOld: registry_.SetString(ClientKeyPath, L"Version", L"4.1.7"); break;
     case Before::RequestWaiting: WriteRaw(requestFile_, "<left/>"); break;
+    case Before::RequestPlanted: CreateDirectoryW(Wide(requestFile_).c_str(), nullptr); break;
     case Before::LockHeld: break;
     }
     std::optional<ComplianceLock> held;  // this test process is "another session"
@@ -377,6 +378,8 @@ TEST_F(Automation, CheckSaysWhatStandsInTheWay)
         {"stopped", Before::Nothing, false, 5, "Agent running: no"},
         {"lock held", Before::LockHeld, false, 6, "Lock: held by another compliance session"},
         {"a request waits", Before::RequestWaiting, false, 7, "Waiting request: request.xml has waited "},
+        {"a folder planted as the request", Before::RequestPlanted, false, 7,
+         "Waiting request: request.xml is a link or a folder, not a request"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -385,6 +388,7 @@ TEST_F(Automation, CheckSaysWhatStandsInTheWay)
         case Before::NoDirectoryValue: registry_.Remove(ApiKeyPath, L"RequestDir"); break;
         case Before::TooOld: registry_.SetString(ClientKeyPath, L"Version", L"4.1.7"); break;
         case Before::RequestWaiting: WriteRaw(requestFile_, "<left/>"); break;
+        case Before::RequestPlanted: CreateDirectoryW(Wide(requestFile_).c_str(), nullptr); break;
         default: break;
         }
         std::optional<ComplianceLock> held;
@@ -428,6 +432,7 @@ TEST_F(Automation, CheckSaysWhatStandsInTheWay)
         agent.reset();
         StopAgent();
         DeleteFileW(Wide(requestFile_).c_str());
+        RemoveDirectoryW(Wide(requestFile_).c_str());
         registry_.SetString(ClientKeyPath, L"Version", L"4.1.8");
         registry_.SetString(ApiKeyPath, L"RequestDir", std::wstring(Wide(requestDir_)));
     }
