@@ -49,25 +49,10 @@ export QEMU_CPU
 QEMU_CPU=$(arm64_qemu_cpu)
 
 build_chroot() {
-  local root=$1 log="$verimark_cache/arm64-wine.log" tools="$verimark_cache/debootstrap" scratch node
+  local root=$1 log="$verimark_cache/arm64-wine.log"
   : >"$log"
-  # debootstrap, unpacked rather than installed.
-  if [[ ! -x "$tools/usr/sbin/debootstrap" ]]; then
-    scratch=$(mktemp -d)
-    (cd "$scratch" && logged "$log" apt-get -qq download debootstrap)
-    rm -rf "$tools" && dpkg -x "$scratch"/debootstrap_*.deb "$tools"
-    rm -rf "$scratch"
-  fi
   say "debootstrap of an arm64 trixie (minbase)"
-  logged "$log" env DEBOOTSTRAP_DIR="$tools/usr/share/debootstrap" "$tools/usr/sbin/debootstrap" --arch=arm64 \
-    --variant=minbase trixie "$root" http://deb.debian.org/debian
-  # A /dev of its own: apt's sandbox user must be able to write /dev/null, which the
-  # host's may not allow.
-  rm -rf "$root/dev" && mkdir -p "$root/dev"
-  for node in null:1:3 zero:1:5 full:1:7 random:1:8 urandom:1:9 tty:5:0; do
-    IFS=: read -r name major minor <<<"$node"
-    mknod -m 0666 "$root/dev/$name" c "$major" "$minor"
-  done
+  minbase_root "$log" arm64 trixie "$root" http://deb.debian.org/debian
   say "Wine $wine_version (arm64) in the chroot"
   logged "$log" chroot "$root" /usr/bin/env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
     --no-install-recommends "wine=$wine_version" "wine64=$wine_version"

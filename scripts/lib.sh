@@ -105,6 +105,26 @@ once_per_machine_locked() {
 # is_complete <dir>: whether once_per_machine has made it (nothing is built here).
 is_complete() { [[ -f "$1/.complete" ]]; }
 
+# minbase_root <log> <arch> <suite> <dir> <mirror>: a minimal Debian root made by
+# debootstrap (unpacked into the cache rather than installed), with a /dev of its own:
+# apt's sandbox user must be able to write /dev/null, which the host's may not allow.
+minbase_root() {
+  local log=$1 arch=$2 suite=$3 root=$4 mirror=$5 tools="$verimark_cache/debootstrap" scratch node name major minor
+  if [[ ! -x "$tools/usr/sbin/debootstrap" ]]; then
+    scratch=$(mktemp -d)
+    (cd "$scratch" && logged "$log" apt-get -qq download debootstrap)
+    rm -rf "$tools" && dpkg -x "$scratch"/debootstrap_*.deb "$tools"
+    rm -rf "$scratch"
+  fi
+  logged "$log" env DEBOOTSTRAP_DIR="$tools/usr/share/debootstrap" "$tools/usr/sbin/debootstrap" --arch="$arch" \
+    --variant=minbase "$suite" "$root" "$mirror"
+  rm -rf "$root/dev" && mkdir -p "$root/dev"
+  for node in null:1:3 zero:1:5 full:1:7 random:1:8 urandom:1:9 tty:5:0; do
+    IFS=: read -r name major minor <<<"$node"
+    mknod -m 0666 "$root/dev/$name" c "$major" "$minor"
+  done
+}
+
 # use_wine_tree <build tree> <loader>: Wine's variables for running that tree's programs
 # (cmake/wine-env.sh): its own prefix, and the loader its toolchain names (wine64 or wine).
 use_wine_tree() {

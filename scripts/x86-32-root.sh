@@ -44,24 +44,11 @@ in_root() {
 }
 
 build_root() {
-  local root=$1 log="$verimark_cache/i686-root.log" tools="$verimark_cache/debootstrap" scratch node
+  local root=$1 log="$verimark_cache/i686-root.log"
   : >"$log"
-  if [[ ! -x "$tools/usr/sbin/debootstrap" ]]; then
-    scratch=$(mktemp -d)
-    (cd "$scratch" && logged "$log" apt-get -qq download debootstrap)
-    rm -rf "$tools" && dpkg -x "$scratch"/debootstrap_*.deb "$tools"
-    rm -rf "$scratch"
-  fi
   say "debootstrap of an amd64 bookworm (minbase, the main suite alone)"
-  logged "$log" env DEBOOTSTRAP_DIR="$tools/usr/share/debootstrap" "$tools/usr/sbin/debootstrap" --arch=amd64 \
-    --variant=minbase bookworm "$root" "$mirror"
+  minbase_root "$log" amd64 bookworm "$root" "$mirror"
   echo "deb $mirror bookworm main" >"$root/etc/apt/sources.list"
-  # A /dev of its own: apt's sandbox user must be able to write /dev/null.
-  rm -rf "$root/dev" && mkdir -p "$root/dev"
-  for node in null:1:3 zero:1:5 full:1:7 random:1:8 urandom:1:9 tty:5:0; do
-    IFS=: read -r name major minor <<<"$node"
-    mknod -m 0666 "$root/dev/$name" c "$major" "$minor"
-  done
   say "Wine $wine_version (wine64 and wine32:i386) in the root"
   logged "$log" in_root "$root" dpkg --add-architecture i386
   logged "$log" in_root "$root" apt-get update -qq
