@@ -1,5 +1,7 @@
 #include "run/MarkupText.h"
 
+#include "text/Transcoding.h"
+
 #include <algorithm>
 
 namespace {
@@ -13,41 +15,13 @@ void Hex(std::string& out, unsigned char c)
     out += digits[c & 0xF];
 }
 
-// The length of the well-formed UTF-8 sequence at the start of `text` (1 to 4), or 0.
-std::size_t SequenceLength(std::string_view text)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    std::size_t more = 0;
-    unsigned char low = 0x80, high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        more = 1;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        more = 2;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        more = 3;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (text.size() <= more || byte(1) < low || byte(1) > high)
-        return 0;
-    for (std::size_t i = 2; i <= more; ++i)
-        if (byte(i) < 0x80 || byte(i) > 0xBF)
-            return 0;
-    return more + 1;
-}
-
 void AppendMarkup(std::string& out, std::string_view utf8)
 {
     for (std::size_t i = 0; i < utf8.size();) {
         const char c = utf8[i];
         const auto u = static_cast<unsigned char>(c);
         if (u >= 0x80) {
-            const std::size_t length = SequenceLength(utf8.substr(i));
+            const std::size_t length = Utf8SequenceLength(utf8.substr(i));
             if (length == 0) {
                 Hex(out, u);
                 ++i;

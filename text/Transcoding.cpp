@@ -36,37 +36,46 @@ std::wstring Wide(std::string_view utf8)
     return std::wstring(TranscodeU8ToU16(utf8).StringView());
 }
 
+std::size_t Utf8SequenceLength(std::string_view text) noexcept
+{
+    if (text.empty())
+        return 0;
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    // The second byte's range depends on the lead (no overlong forms, no surrogates,
+    // nothing above U+10FFFF); further bytes are 80..BF.
+    std::size_t more = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        more = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        more = 2;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        more = 3;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (text.size() <= more || byte(1) < low || byte(1) > high)
+        return 0;
+    for (std::size_t i = 2; i <= more; ++i)
+        if (byte(i) < 0x80 || byte(i) > 0xBF)
+            return 0;
+    return more + 1;
+}
+
 bool IsWellFormedUtf8(std::string_view utf8) noexcept
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
-    const auto* const end = p + utf8.size();
-    while (p != end) {
-        const unsigned char lead = *p++;
-        if (lead < 0x80)
-            continue;
-        // The second byte's range depends on the lead (no overlong forms, no surrogates,
-        // nothing above U+10FFFF); further bytes are 80..BF.
-        unsigned char low = 0x80, high = 0xBF;
-        int more = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            more = 1;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            more = 2;
-            low = lead == 0xE0 ? 0xA0 : 0x80;
-            high = lead == 0xED ? 0x9F : 0xBF;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            more = 3;
-            low = lead == 0xF0 ? 0x90 : 0x80;
-            high = lead == 0xF4 ? 0x8F : 0xBF;
-        } else {
+    while (!utf8.empty()) {
+        const std::size_t length = Utf8SequenceLength(utf8);
+        if (length == 0)
             return false;
-        }
-        if (end - p < more || *p < low || *p > high)
-            return false;
-        ++p;
-        for (int i = 1; i < more; ++i, ++p)
-            if (*p < 0x80 || *p > 0xBF)
-                return false;
+        utf8.remove_prefix(length);
     }
     return true;
 }

@@ -16,6 +16,9 @@ CopiedU16String TranscodeU8ToU16(U8String text);
 std::string Narrow(std::wstring_view utf16);
 std::wstring Wide(std::string_view utf8);
 
+// The length of the well-formed UTF-8 sequence at the start of `text` (1 to 4), or 0 when
+// there is none there.
+std::size_t Utf8SequenceLength(std::string_view text) noexcept;
 // Whether the bytes are well-formed UTF-8 (what TranscodeU8ToU16 takes), without converting.
 bool IsWellFormedUtf8(std::string_view utf8) noexcept;
 // The position of the first unpaired surrogate, when there is one (what TranscodeU16ToU8
