@@ -99,27 +99,16 @@ Arguments ReadArguments(const std::vector<std::wstring>& argv)
             }
             read.options.outputs.push_back(*output);
             ++i;
-        } else if (a == L"--wait-lock") {
+        } else if (a == L"--wait-lock" || a == L"--timeout") {
             const std::optional<std::uint32_t> seconds = i + 1 < argv.size() ? Seconds(argv[i + 1]) : std::nullopt;
             if (!seconds) {
                 if (read.error.empty())
-                    read.error = i + 1 < argv.size() ? "--wait-lock takes a whole number of seconds from 1 to 604800, not \"" +
-                                                           Utf8(argv[i + 1]) + "\""
-                                                     : "--wait-lock takes a number of seconds";
+                    read.error = Utf8(a) + (i + 1 < argv.size() ? " takes a whole number of seconds from 1 to 604800, not \"" +
+                                                                      Utf8(argv[i + 1]) + "\""
+                                                                : std::string(" takes a number of seconds"));
                 continue;
             }
-            read.options.waitLockSeconds = seconds;
-            ++i;
-        } else if (a == L"--timeout") {
-            const std::optional<std::uint32_t> seconds = i + 1 < argv.size() ? Seconds(argv[i + 1]) : std::nullopt;
-            if (!seconds) {
-                if (read.error.empty())
-                    read.error = i + 1 < argv.size() ? "--timeout takes a whole number of seconds from 1 to 604800, not \"" +
-                                                           Utf8(argv[i + 1]) + "\""
-                                                     : "--timeout takes a number of seconds";
-                continue;
-            }
-            read.options.timeoutSeconds = seconds;
+            (a == L"--timeout" ? read.options.timeoutSeconds : read.options.waitLockSeconds) = seconds;
             ++i;
         } else if (read.error.empty()) {
             read.error = "unknown option " + Utf8(a);
