@@ -51,9 +51,9 @@ void WriteFileIntoPlace(const PinnedDirectory& folder, U8String name, const std:
             const U8String text{std::string_view(temporaryName)};
             file.Adopt(folder.CreateNew(text, GENERIC_READ | GENERIC_WRITE), folder.Child(text));
             break;
-        } catch (const FileFoundError&) {
+        } catch (const FileFoundError& e) {
             if (attempt == randomNameAttempts)
-                throw;
+                throw NamesTakenError(folder.Child(U8String(std::string_view(temporaryName))), e.Code());
         }
     }
     const U8String temporaryText{std::string_view(temporaryName)};

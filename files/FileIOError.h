@@ -61,4 +61,7 @@ VERIMARK_FILE_ERROR(RootHasNoParent);
 // A link, a mount point, a file with more than one name, or a path that resolves elsewhere,
 // where a plain file or directory of exactly that name is needed.
 VERIMARK_FILE_ERROR(LinkedFileError);
+// Every name a maker of temporaries tried (files/RandomName.h) was taken: someone makes
+// files under the names it uses. Its location is the last name tried.
+VERIMARK_FILE_ERROR(NamesTakenError);
 #undef VERIMARK_FILE_ERROR

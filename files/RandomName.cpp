@@ -6,9 +6,18 @@
 #include <ntsecapi.h>
 
 #include <cstdint>
+#include <utility>
+
+namespace {
+
+const std::string* fixedPart = nullptr;
+
+}  // namespace
 
 std::string RandomNamePart()
 {
+    if (fixedPart)
+        return *fixedPart;
     std::uint8_t bytes[8];
     if (!RtlGenRandom(bytes, sizeof bytes))
         throw Windows::Error(ERROR_GEN_FAILURE);
@@ -20,3 +29,10 @@ std::string RandomNamePart()
     }
     return part;
 }
+
+ScopedFixedNamePart::ScopedFixedNamePart(std::string part) : part_(std::move(part)), previous_(fixedPart)
+{
+    fixedPart = &part_;
+}
+
+ScopedFixedNamePart::~ScopedFixedNamePart() { fixedPart = previous_; }

@@ -3,6 +3,7 @@
 #include "files/FileIOError.h"
 #include "files/FileReadingLoop.h"
 #include "files/RandomName.h"
+#include "run/ResponseExport.h"
 #include "text/DataFilter.h"
 #include "text/Transcoding.h"
 #include "text/Win32.h"
@@ -41,8 +42,10 @@ void OpenSpoolFile(WindowsPlatform::FileWritingPath& file)
             file.Adopt(std::move(handle), location);
             return;
         }
-        if ((code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) || attempt == randomNameAttempts)
-            throw FileIOError(location, code != ERROR_SUCCESS ? code : ERROR_FILE_EXISTS);
+        if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS)
+            throw FileIOError(location, code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE);
+        if (attempt == randomNameAttempts)
+            throw NamesTakenError(location, code);
     }
 }
 
@@ -237,4 +240,29 @@ void ItemSpool::ForEach(const std::function<void(const ListedItem&)>& each) cons
     ListedItem item;
     while (reader.Next(item))
         each(item);
+}
+
+std::optional<std::string> ItemSpool::FileFailureWords() const
+{
+    if (!failed_)
+        return std::nullopt;
+    wchar_t folder[MAX_PATH + 2];
+    const DWORD length = GetTempPathW(MAX_PATH + 2, folder);
+    const std::string where =
+        length == 0 || length > MAX_PATH + 1
+            ? std::string("the temporary folder")
+            : "the temporary folder \"" + NarrowReplacing(std::wstring_view(folder, length)) + "\"";
+    std::string why;
+    try {
+        std::rethrow_exception(failed_);
+    } catch (const FileIOError& e) {
+        if (e.Code() == ERROR_DISK_FULL || e.Code() == ERROR_HANDLE_DISK_FULL)
+            return where + " is full, so the run's items were kept in memory instead of there";
+        why = FailureReason(e);
+    } catch (const std::exception& e) {
+        why = FailureReason(e);
+    } catch (...) {
+        why = "an unknown failure";
+    }
+    return "the run's items could not be kept in " + where + " (" + why + "), so they were kept in memory instead";
 }

@@ -27,6 +27,9 @@ public:
     }
     // Why the file could not be used, when it could not.
     std::exception_ptr FileFailure() const { return failed_; }
+    // The same for a person: the temporary folder named, and what stopped it (full, its
+    // names taken, or the system's reason); nothing when the file served.
+    std::optional<std::string> FileFailureWords() const;
 
 private:
     void Flush() const;

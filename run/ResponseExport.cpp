@@ -7,6 +7,7 @@
 #include "files/DirectorySecurity.h"
 #include "files/FileHandleOperations.h"
 #include "files/FileIOError.h"
+#include "files/RandomName.h"
 #include "files/FileIdentity.h"
 #include "text/CodePageConversion.h"
 #include "errors/WindowsError.h"
@@ -229,6 +230,10 @@ std::string FailureReason(const std::exception& e)
 {
     if (dynamic_cast<const std::bad_alloc*>(&e))
         return "there was not enough memory";
+    if (dynamic_cast<const NamesTakenError*>(&e))
+        return "each of " + std::to_string(randomNameAttempts) +
+               " names nobody could guess was already taken there: something in that folder makes files under the "
+               "names this tool uses";
     if (const auto* file = dynamic_cast<const FileIOError*>(&e); file && file->Code() != 0)
         return std::string(SystemMessageText(file->Code()).StringView());
     return std::string(ConvertACPToUTF8(U8String(std::string_view(e.what()))).StringView());

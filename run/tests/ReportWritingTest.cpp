@@ -4,10 +4,13 @@
 #include "run/ItemSpool.h"
 #include "run/JsonWriter.h"
 #include "run/MarkupText.h"
+#include "files/RandomName.h"
+#include "text/UniqueResource.h"
 #include "text/Transcoding.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <regex>
 #include <string>
 #include <tuple>
@@ -152,6 +155,51 @@ TEST(ItemSpool, GivesBackEveryItemAsWrittenAsOftenAsAsked)
         ExpectSame(Read(spool), items, items.size());
     }
     EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);  // gone with the spool
+}
+
+// A spool whose file cannot be had keeps the items in memory and says why, naming the
+// temporary folder: its names taken in advance, or a folder that is not there.
+TEST(ItemSpool, KeepsItemsInMemoryWhenItsFileCannotBeHadAndSaysWhy)
+{
+    const std::vector<ListedItem> items(3, ListedItem{"d", "True", "boolean", "1", "desc", "comment", ""});
+    wchar_t temp[MAX_PATH + 2];
+    ASSERT_NE(GetTempPathW(MAX_PATH + 2, temp), 0u);
+    const ScopedFixedNamePart fixed("0123456789abcdef");
+    const std::wstring taken = std::wstring(temp) + L"verimark-0123456789abcdef.items";
+    {
+        const UniqueFile planted(CreateFileW(taken.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(planted);
+    }
+    const struct {
+        const char* what;
+        const wchar_t* tmp;  // null: as it is
+        std::string words;
+    } cases[] = {
+        {"names taken", nullptr,
+         "the run's items could not be kept in the temporary folder \"" + Narrow(temp) +
+             "\" (each of 16 names nobody could guess was already taken there: something in that folder makes files "
+             "under the names this tool uses), so they were kept in memory instead"},
+        {"no such folder", L"C:\\no such folder\\",
+         "the run's items could not be kept in the temporary folder \"C:\\no such folder\\\" ("},
+    };
+    wchar_t saved[32768];
+    const DWORD savedLength = GetEnvironmentVariableW(L"TMP", saved, 32768);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.tmp)
+            SetEnvironmentVariableW(L"TMP", c.tmp);
+        ItemSpool spool;
+        for (const ListedItem& item : items)
+            spool.Item(item);
+        EXPECT_FALSE(spool.Where());
+        ExpectSame(Read(spool), items, items.size());
+        const std::optional<std::string> words = spool.FileFailureWords();
+        ASSERT_TRUE(words);
+        EXPECT_TRUE(words->starts_with(c.words)) << *words;
+        SetEnvironmentVariableW(L"TMP", savedLength ? saved : nullptr);
+    }
+    DeleteFileW(taken.c_str());
+    EXPECT_FALSE(ItemSpool().FileFailureWords());
 }
 
 }  // namespace

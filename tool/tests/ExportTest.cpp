@@ -6,6 +6,7 @@
 #include "errors/ExceptionPL.h"
 #include "files/DirectorySecurity.h"
 #include "files/FileIOError.h"
+#include "files/RandomName.h"
 #include "files/tests/Links.h"
 #include "text/Transcoding.h"
 #include "run/ResponseExport.h"
@@ -183,6 +184,25 @@ TEST_F(Export, TemporariesOfExportsThatDiedGoWithTheNext)
     std::set<std::wstring> expected = stay;
     expected.insert({L"export.xml", L"requests", L"responses"});
     EXPECT_EQ(NamesIn(scratch_.Root()), expected);
+}
+
+// Someone who takes the names of the export's temporaries in advance stops it, and the
+// words say so rather than "the file exists"; what they made stays as it was.
+TEST_F(Export, NamesTakenInAdvanceAreSaidToBeSo)
+{
+    Ready(answer_);
+    const ScopedFixedNamePart fixed("0123456789abcdef");
+    const std::string taken = "export.xml." + std::to_string(GetCurrentProcessId()) + "-0123456789abcdef.verimark-tmp";
+    WriteRaw(scratch_ / taken.c_str(), "someone else's");
+    try {
+        ExportTo(Wide(scratch_ / "export.xml"));
+        ADD_FAILURE() << "exported";
+    } catch (const NamesTakenError& e) {
+        EXPECT_EQ(FailureReason(e), "each of 16 names nobody could guess was already taken there: something in that "
+                                    "folder makes files under the names this tool uses");
+    }
+    EXPECT_EQ(ReadWholeFile(scratch_ / taken.c_str()), "someone else's");
+    EXPECT_EQ((scratch_ / "export.xml").Attributes(), INVALID_FILE_ATTRIBUTES);
 }
 
 // An elevated export follows no link on its way: not the folder itself, not one above it,
