@@ -45,7 +45,8 @@ std::int32_t ComplianceSession::Exchange(const ComplianceRequest& request, ReadR
                                          std::uint32_t afterStop)
 {
     const ExchangePlaces places{*requests_, *responses_, seams_.answerSizeLimit, seams_.readWatcher};
-    return ExchangeRequest(places, request, answer, ExchangeBounds{deadline, afterStop});
+    // An agent whose mutex is gone gets no request, and stops the wait for its answer.
+    return ExchangeRequest(places, request, answer, ExchangeBounds{deadline, afterStop, [] { return !IsAgentRunning(); }});
 }
 
 // Close is bounded by the deadline, and gets closeWait at least once it has passed (the

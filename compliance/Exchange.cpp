@@ -12,6 +12,8 @@ std::int32_t ExchangeRequest(const ExchangePlaces& places, const ComplianceReque
     try {
         answer.file.reset();
         answer.response.Reset(request.kind);
+        if (bounds.agentGone && bounds.agentGone())
+            return ComplianceResult::RequestNotTaken;  // nobody would take it
         PublishedRequest published;
         try {
             published = WriteRequestFile(places.requests, request);
@@ -23,8 +25,9 @@ std::int32_t ExchangeRequest(const ExchangePlaces& places, const ComplianceReque
         constexpr std::uint32_t budget = 10000;
         std::uint32_t elapsed = 0, step = 1000;
         std::optional<std::uint64_t> deadline = bounds.deadline;
-        bool taken = false, cut = false, stopSeen = false;
-        while (elapsed < budget && !cut) {
+        bool taken = false, cut = false, stopSeen = false, gone = false;
+        constexpr std::uint32_t agentLook = 1000;  // how often a watched agent is looked for
+        while (elapsed < budget && !cut && !gone) {
             std::uint32_t pause = elapsed + step > budget ? budget - elapsed : step;
             const std::uint64_t now = sleeper.Now();
             if (!stopSeen && sleeper.StopRequested()) {
@@ -41,10 +44,23 @@ std::int32_t ExchangeRequest(const ExchangePlaces& places, const ComplianceReque
                     cut = true;
                 }
             }
-            if (stopSeen)
+            const std::uint64_t before = sleeper.Now();
+            if (bounds.agentGone) {
+                if (sleeper.SleepWatching(pause, !stopSeen, bounds.agentGone, agentLook) && bounds.afterStop == 0)
+                    cut = true;
+                const std::uint64_t slept = sleeper.Now() - before;
+                if (slept < pause) {
+                    // Cut short: the agent went (or a stop came).
+                    pause = static_cast<std::uint32_t>(slept);
+                    gone = bounds.agentGone();
+                } else {
+                    gone = bounds.agentGone();
+                }
+            } else if (stopSeen) {
                 sleeper.Sleep(pause);
-            else if (sleeper.SleepUnlessStopped(pause) && bounds.afterStop == 0)
+            } else if (sleeper.SleepUnlessStopped(pause) && bounds.afterStop == 0) {
                 cut = true;
+            }
             elapsed += pause;
             step *= 2;
             // After a wait cut short too: one last look.
@@ -64,7 +80,8 @@ std::int32_t ExchangeRequest(const ExchangePlaces& places, const ComplianceReque
                 // after the next pause. The file is closed, so the agent can write it.
             }
         }
-        if (!taken && request.kind == ComplianceRequestType::Open && !WithdrawRequest(places.requests, published))
+        if (!taken && (request.kind == ComplianceRequestType::Open || gone) &&
+            !WithdrawRequest(places.requests, published))
             taken = !IsRequestPending(places.requests);  // it went at the last moment: the agent has it
         return taken ? ComplianceResult::NoReadableAnswer : ComplianceResult::RequestNotTaken;
     } catch (...) {

@@ -4,6 +4,7 @@
 #include "compliance/ResponseFile.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 // Where an exchange happens and how its answers are read.
@@ -16,10 +17,14 @@ struct ExchangePlaces {
 
 // How long an exchange may wait, beside its own 10 seconds: until `deadline` on the
 // sleeper's clock, and no longer than `afterStop` milliseconds once the sleeper is asked
-// to stop. A wait cut short ends the exchange as the 10 seconds running out do.
+// to stop. A wait cut short ends the exchange as the 10 seconds running out do. When
+// `agentGone` is given, it is asked before the request is written and every second of the
+// waits: an agent that is gone gets no request, and one that goes meanwhile ends the wait
+// within a second, its request withdrawn (the pauses for a live agent stay the same).
 struct ExchangeBounds {
     std::optional<std::uint64_t> deadline;
     std::uint32_t afterStop = 0;
+    std::function<bool()> agentGone;
 };
 
 // Success with the answer, and its file still open, in `answer`; RequestNotWritten,
@@ -27,7 +32,8 @@ struct ExchangeBounds {
 // the request's type, written after the request, came), or ExchangeFailed for any other
 // failure (compliance/ResultCodes.h). The waits (1000, 2000, 4000 and 3000 ms) go through
 // the sleeper in force. An Open request the agent never took is withdrawn before the
-// exchange ends, so that no later agent starts an evaluation nobody will close; one the
-// agent took at the last moment counts as taken.
+// exchange ends, so that no later agent starts an evaluation nobody will close, as is any
+// request left by an agent that is gone; one the agent took at the last moment counts as
+// taken.
 std::int32_t ExchangeRequest(const ExchangePlaces& places, const ComplianceRequest& request, ReadResponse& answer,
                              const ExchangeBounds& bounds = {});

@@ -2,6 +2,7 @@
 // Every wait of the system goes through here, and every deadline is measured on its clock,
 // so tests can run the waits, and the time limits over them, in virtual time.
 #include <cstdint>
+#include <functional>
 
 class Sleeper {
 public:
@@ -12,6 +13,11 @@ public:
     // such requests it is Sleep.
     virtual bool SleepUnlessStopped(std::uint32_t milliseconds);
     virtual bool StopRequested() { return false; }
+    // A wait like SleepUnlessStopped (Sleep when not `stoppable`) that also ends, within
+    // `every` milliseconds, once `ended` says so; `ended` is not asked at the wait's end.
+    // True when a request to stop ended it. A test's clock may take it as one pause.
+    virtual bool SleepWatching(std::uint32_t milliseconds, bool stoppable, const std::function<bool()>& ended,
+                               std::uint32_t every);
 
 protected:
     ~Sleeper() = default;

@@ -5,6 +5,7 @@
 #include "compliance/Registry.h"
 #include "text/Transcoding.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -159,6 +160,23 @@ bool ScriptedAgent::SleepUnlessStopped(std::uint32_t milliseconds)
         milliseconds = static_cast<std::uint32_t>(*stopAt - now_);
     Sleep(milliseconds);
     return StopRequested();
+}
+
+bool ScriptedAgent::SleepWatching(std::uint32_t milliseconds, bool stoppable, const std::function<bool()>& ended,
+                                  std::uint32_t every)
+{
+    if (stoppable && StopRequested())
+        return true;
+    if (stoppable && stopAt && now_ + milliseconds > *stopAt)
+        milliseconds = static_cast<std::uint32_t>(*stopAt - now_);
+    std::uint32_t waited = 0;
+    while (waited < milliseconds) {
+        waited += std::min(every == 0 ? milliseconds : every, milliseconds - waited);
+        if (waited < milliseconds && ended())
+            break;
+    }
+    Sleep(waited);
+    return stoppable && StopRequested();
 }
 
 void ScriptedAgent::Sleep(std::uint32_t milliseconds)

@@ -28,6 +28,7 @@ enum class Agent {
     StopsAnswering,     // answers Open and the first Progress, then takes requests and answers nothing
     SlowClose,          // as Finishes, but never takes the Close
     DiesMidProgress,    // answers Open and the first Progress, then its process is gone
+    TakesThenDies,      // as DiesMidProgress, but takes the second Progress before it goes
 };
 
 struct Bound {
@@ -55,7 +56,9 @@ protected:
             return;
         const bool progress = is("Progress");
         progresses_ += progress ? 1 : 0;
-        if (kind == Agent::DiesMidProgress && progresses_ > 1) {
+        if ((kind == Agent::DiesMidProgress || kind == Agent::TakesThenDies) && progresses_ > 1) {
+            if (kind == Agent::TakesThenDies && progresses_ == 2)
+                TakeRequest();
             StopAgent();
             return;
         }
@@ -95,9 +98,10 @@ TEST_P(DriverBounds, EndWithinTheirBound)
     const bool closeWritten = std::count(seen_.begin(), seen_.end(), "Close") == 1 ||
                               (pending && pending->find("<RequestType>Close</RequestType>") != std::string::npos);
     EXPECT_EQ(closeWritten, c.closeSent);
-    // An Open nobody took is not left for the agent to find later.
+    // An Open nobody took is not left for the agent to find later, nor anything for an agent that is gone.
     if (pending) {
         EXPECT_EQ(pending->find("<RequestType>Open</RequestType>"), std::string::npos);
+        EXPECT_NE(c.agent, Agent::DiesMidProgress) << *pending;
     }
     EXPECT_TRUE(ComplianceLock().Acquire());
 }
@@ -116,10 +120,14 @@ INSTANTIATE_TEST_SUITE_P(
         Bound{"StopAtOpen", Agent::NeverTakes, std::nullopt, 1500, ExitStatus::Cancelled, 1500, false},
         Bound{"StopDuringProgress", Agent::Evaluates, std::nullopt, 4500, ExitStatus::Cancelled, 6500, true},
         Bound{"StopDuringClose", Agent::SlowClose, std::nullopt, 5000, ExitStatus::Compliant, 7000, true},
-        // The agent's process ends mid-evaluation: said so, not "no answer".
-        Bound{"AgentDies", Agent::DiesMidProgress, std::nullopt, std::nullopt, ExitStatus::AgentNotRunning, 23000,
-              true},
-        Bound{"AgentDiesWithinTheLimit", Agent::DiesMidProgress, 6, std::nullopt, ExitStatus::TimedOut, 8000, true}),
+        // The agent's process ends mid-evaluation (at 4 s, as it meets the second Progress):
+        // said so within 2 s, not "no answer", with no Close sent to it and no request left.
+        Bound{"AgentDies", Agent::DiesMidProgress, std::nullopt, std::nullopt, ExitStatus::AgentNotRunning, 6000,
+              false},
+        Bound{"AgentTakesARequestAndDies", Agent::TakesThenDies, std::nullopt, std::nullopt,
+              ExitStatus::AgentNotRunning, 6000, false},
+        Bound{"AgentDiesWithinTheLimit", Agent::DiesMidProgress, 6, std::nullopt, ExitStatus::AgentNotRunning, 6000,
+              false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 
