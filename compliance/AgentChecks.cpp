@@ -3,7 +3,9 @@
 #include "compliance/DottedVersion.h"
 #include "compliance/Registry.h"
 #include "compliance/ResultCodes.h"
+#include "compliance/SecuritySource.h"
 #include "errors/WindowsError.h"
+#include "files/DirectoryAccess.h"
 #include "files/DirectorySecurity.h"
 #include "files/FileIOError.h"
 #include "files/FileOperations.h"
@@ -58,9 +60,11 @@ bool HaveExchangeDirectories()
     return RegistryValueExists(ApiKeyPath, L"RequestDir") && RegistryValueExists(ApiKeyPath, L"ResponseDir");
 }
 
-std::int32_t PrepareExchangeDirectory(ExchangeDirectory which, std::optional<PinnedDirectory>& opened)
+std::int32_t PrepareExchangeDirectory(ExchangeDirectory which, std::optional<PinnedDirectory>& opened,
+                                      std::optional<DirectoryOpenToOthers>& openToOthers)
 {
     opened.reset();
+    openToOthers.reset();
     const std::optional<CopiedU8String> text =
         ReadRegistryString(ApiKeyPath, which == ExchangeDirectory::Request ? L"RequestDir" : L"ResponseDir");
     if (!text || text->Empty())
@@ -83,9 +87,21 @@ std::int32_t PrepareExchangeDirectory(ExchangeDirectory which, std::optional<Pin
             }
         }
         opened.emplace(directory);
-        if (ProcessIsElevated() && !IsTrustedOwner(OwnerSidOf(opened->Handle()), ProcessUserSid())) {
-            opened.reset();
-            return ComplianceResult::DirectoryUnusable;
+        SecuritySource& security = CurrentSecuritySource();
+        const bool elevated = security.Elevated();
+        std::optional<OtherWriter> writer;
+        try {
+            writer = FirstOtherWriter(security.DescriptorOf(opened->Handle()), security.ProcessUser());
+        } catch (const Windows::Error&) {
+            if (elevated)
+                throw;  // what cannot be read cannot be relied on
+        }
+        if (writer) {
+            openToOthers = DirectoryOpenToOthers{which, std::string(text->StringView()), std::move(*writer)};
+            if (elevated) {
+                opened.reset();
+                return ComplianceResult::DirectoryOpenToOthers;
+            }
         }
     } catch (const FileIOError&) {
         // A link, a file by that name, a path through a file, a directory that cannot be
@@ -93,7 +109,7 @@ std::int32_t PrepareExchangeDirectory(ExchangeDirectory which, std::optional<Pin
         opened.reset();
         return ComplianceResult::DirectoryUnusable;
     } catch (const Windows::Error&) {
-        // Its owner or the process's identity could not be told.
+        // Its permissions or the process's identity could not be told.
         opened.reset();
         return ComplianceResult::DirectoryUnusable;
     }

@@ -1,18 +1,9 @@
 #include "compliance/AnswerOwner.h"
 
+#include "compliance/SecuritySource.h"
 #include "errors/WindowsError.h"
-#include "files/DirectorySecurity.h"
 
 #include <array>
-
-namespace {
-
-class SystemAnswerOwners final : public AnswerOwnerSource {};
-
-SystemAnswerOwners systemSource;
-AnswerOwnerSource* current = &systemSource;
-
-}  // namespace
 
 bool IsTrustedAnswerOwner(std::wstring_view ownerSid, std::wstring_view processUserSid)
 {
@@ -27,30 +18,11 @@ bool IsTrustedAnswerOwner(std::wstring_view ownerSid, std::wstring_view processU
     return !processUserSid.empty() && ownerSid == processUserSid;
 }
 
-bool AnswerOwnerSource::OwnersChecked()
-{
-    static const bool checked = ProcessIsElevated();
-    return checked;
-}
-
-std::wstring AnswerOwnerSource::ProcessUser()
-{
-    static const std::wstring user = ProcessUserSid();
-    return user;
-}
-
-std::wstring AnswerOwnerSource::OwnerOf(HANDLE file) { return OwnerSidOf(file); }
-
-AnswerOwnerSource& CurrentAnswerOwnerSource() { return *current; }
-
-ScopedAnswerOwnerSource::ScopedAnswerOwnerSource(AnswerOwnerSource& source) : previous_(current) { current = &source; }
-ScopedAnswerOwnerSource::~ScopedAnswerOwnerSource() { current = previous_; }
-
 bool AnswerFromTrustedOwner(HANDLE file)
 {
-    AnswerOwnerSource& source = CurrentAnswerOwnerSource();
+    SecuritySource& source = CurrentSecuritySource();
     try {
-        return !source.OwnersChecked() || IsTrustedAnswerOwner(source.OwnerOf(file), source.ProcessUser());
+        return !source.Elevated() || IsTrustedAnswerOwner(source.OwnerOf(file), source.ProcessUser());
     } catch (const Windows::Error&) {
         return false;  // whether to check, or the owner, could not be told
     }

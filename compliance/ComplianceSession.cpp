@@ -81,12 +81,15 @@ std::int32_t ComplianceSession::OpenChecked(const _bstr_t& url, const _bstr_t& d
         return ComplianceResult::AgentNotRunning;
     if (!HaveExchangeDirectories())
         return ComplianceResult::DirectoryValueMissing;
-    if (const std::int32_t code = PrepareExchangeDirectory(ExchangeDirectory::Request, requests_);
-        code != ComplianceResult::Success)
-        return code;
-    if (const std::int32_t code = PrepareExchangeDirectory(ExchangeDirectory::Response, responses_);
-        code != ComplianceResult::Success)
-        return code;
+    for (const auto& [which, directory] : {std::pair{ExchangeDirectory::Request, &requests_},
+                                           std::pair{ExchangeDirectory::Response, &responses_}}) {
+        std::optional<DirectoryOpenToOthers> openToOthers;
+        const std::int32_t code = PrepareExchangeDirectory(which, *directory, openToOthers);
+        if (openToOthers)
+            openToOthers_.push_back(std::move(*openToOthers));
+        if (code != ComplianceResult::Success)
+            return code;
+    }
     if (IsRequestPending(*requests_)) {
         waitingRequestWritten_ = ::WaitingRequestWritten(*requests_);
         return ComplianceResult::RequestWaiting;
@@ -110,6 +113,7 @@ std::int32_t ComplianceSession::Open(const _bstr_t& url, const _bstr_t& document
     open_ = true;
     resultsReady_ = false;
     waitingRequestWritten_.reset();
+    openToOthers_.clear();
     std::int32_t code;
     try {
         code = OpenChecked(url, document, flags, deadline);

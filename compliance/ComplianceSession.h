@@ -5,6 +5,7 @@
 // (compliance/ComplianceApi.h) is a thin surface over the process's one session.
 //
 // Calls must not overlap: a session has no lock of its own.
+#include "compliance/AgentChecks.h"
 #include "compliance/ComplianceFailure.h"
 #include "compliance/ComplianceLock.h"
 #include "compliance/ResponseFile.h"
@@ -14,6 +15,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 class ComplianceSession {
 public:
@@ -57,6 +59,9 @@ public:
 
     // When Open found a request waiting (RequestWaiting): when that file was last written.
     std::optional<FILETIME> WaitingRequestWritten() const { return waitingRequestWritten_; }
+    // The exchange directories the last Open found open to others (compliance/AgentChecks.h):
+    // the one it refused, when elevated; those it went on with, otherwise.
+    const std::vector<DirectoryOpenToOthers>& DirectoriesOpenToOthers() const { return openToOthers_; }
 
     // The bytes of the answer the results were read from, whole, into `sink`: held open
     // since, they are the ones parsed, whatever has happened at its name. Throws
@@ -81,6 +86,7 @@ private:
     bool resultsReady_ = false;
     bool lastErrorFromAgent_ = false;
     std::optional<FILETIME> waitingRequestWritten_;
+    std::vector<DirectoryOpenToOthers> openToOthers_;
     Seams seams_;
 };
 

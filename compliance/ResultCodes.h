@@ -30,6 +30,7 @@ inline constexpr std::int32_t NoSuchItem = -20;             // GetResult: the in
 inline constexpr std::int32_t DirectoryUnusable = -23;      // Open: a directory's parent is missing, or the value names no directory that can be worked in safely
 inline constexpr std::int32_t DirectoryRefused = -25;       // Open: creating a directory was refused
 inline constexpr std::int32_t TextNotUtf8 = -26;            // GetResult: one of the item's texts is not valid UTF-8
+inline constexpr std::int32_t DirectoryOpenToOthers = -27;  // Open, elevated: someone untrusted may write in a directory
 
 // Of the agent's own codes in Progress's error output, the one callers tell apart.
 inline constexpr std::int32_t AgentReportsNotAvailable = -22;

@@ -86,16 +86,3 @@ std::wstring OwnerSidOf(HANDLE object)
     const LocalMemoryHolder held(descriptor);
     return SidText(owner);
 }
-
-bool IsTrustedOwner(std::wstring_view ownerSid, std::wstring_view processUserSid)
-{
-    static constexpr std::array<std::wstring_view, 3> trusted{
-        L"S-1-5-18",      // SYSTEM
-        L"S-1-5-32-544",  // the Administrators
-        L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",  // TrustedInstaller
-    };
-    for (std::wstring_view sid : trusted)
-        if (ownerSid == sid)
-            return true;
-    return !processUserSid.empty() && ownerSid == processUserSid;
-}

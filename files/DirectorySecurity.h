@@ -34,7 +34,3 @@ bool ProcessIsElevated();
 std::wstring ProcessUserSid();
 // The owner of an open object (the handle needs READ_CONTROL) as a SID string.
 std::wstring OwnerSidOf(HANDLE object);
-// Whether an elevated process may trust a directory with that owner: SYSTEM, the
-// Administrators, TrustedInstaller, or the process's own user. Anyone else who owns it can
-// change its permissions and plant what they like inside.
-bool IsTrustedOwner(std::wstring_view ownerSid, std::wstring_view processUserSid);

@@ -41,7 +41,8 @@ inline constexpr std::array<ExitStatusMeaning, 18> exitStatusTable{{
     {ExitStatus::NotCompliant, "the evaluation completed and at least one item failed (its result is not \"True\" and "
                                "it was evaluated)"},
     {ExitStatus::Usage, "the arguments were not understood (usage)"},
-    {ExitStatus::NotInstalled, "the agent is not installed or not configured (-1, -4, -23, -25)"},
+    {ExitStatus::NotInstalled, "the agent is not installed or not configured (-1, -4, -23, -25), or, elevated, an "
+                                 "exchange directory others may write in (-27)"},
     {ExitStatus::AgentTooOld, "the agent is too old (-9)"},
     {ExitStatus::AgentNotRunning, "the agent is not running (-2), or it stopped during the evaluation"},
     {ExitStatus::Busy, "busy: another session holds the lock (-6 at Open), or this process has one open (-15)"},

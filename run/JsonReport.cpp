@@ -136,6 +136,19 @@ void JsonReportWriter::End(const RunRecord& run)
             w.BeginObject().Key("index").Number(item.index).Key("why").Text(item.why).EndObject();
         w.EndArray();
     }
+    if (!report.openToOthers.empty()) {
+        w.Key("openToOthers").BeginArray();
+        for (const DirectoryOpenToOthers& directory : report.openToOthers) {
+            w.BeginObject();
+            w.Key("directory").Text(directory.which == ExchangeDirectory::Request ? "request" : "response");
+            w.Key("path").Text(directory.path);
+            w.Key("principal").Text(directory.writer.principal);
+            w.Key("sid").Text(NarrowReplacing(std::wstring_view(directory.writer.sid)));
+            w.Key("right").Text(directory.writer.right);
+            w.EndObject();
+        }
+        w.EndArray();
+    }
     // passed, failed and errors: the items' statuses, as every report counts them; true,
     // false and error: their result texts.
     const ItemCounts& counts = report.items;

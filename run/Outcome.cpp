@@ -18,7 +18,7 @@ struct Explanation {
     const char* message;
 };
 
-constexpr std::array<Explanation, 12> openExplanations{{
+constexpr std::array<Explanation, 13> openExplanations{{
     {R::VersionMissing, "VersionMissing", ExitStatus::NotInstalled,
      "the agent's version is not in the registry (HKLM\\Software\\Quorlan\\EnterpriseClient, \"Version\"): "
      "install TVKClient, or repair its installation"},
@@ -47,6 +47,10 @@ constexpr std::array<Explanation, 12> openExplanations{{
      "an exchange directory cannot be used: its parent is missing, or the registry names no absolute local folder "
      "that can be worked in safely (not a link, not owned by an ordinary user): check \"RequestDir\" and "
      "\"ResponseDir\""},
+    {R::DirectoryOpenToOthers, "DirectoryOpenToOthers", ExitStatus::NotInstalled,
+     "an exchange directory is open to others: someone other than SYSTEM, the Administrators and service accounts "
+     "may create or change what it holds, and an elevated run does not use such a directory: have the TVKClient "
+     "installation's permissions repaired"},
     {R::DirectoryRefused, "DirectoryRefused", ExitStatus::NotInstalled,
      "creating an exchange directory was refused: run as an administrator, or have the agent's installation "
      "create it"},
@@ -70,6 +74,28 @@ Outcome OpenFailed(std::int32_t code)
         if (e.code == code)
             return Failure(e.status, code, e.name, e.message);
     return Failure(ExitStatus::OtherFailure, code, nullptr, "the session could not be opened");
+}
+
+std::string OpenToOthersWords(const DirectoryOpenToOthers& directory)
+{
+    return std::string(directory.which == ExchangeDirectory::Request ? "the request directory " : "the response directory ") +
+           directory.path + " is open to others: " + directory.writer.principal + " may " + directory.writer.right;
+}
+
+Outcome RefusedOpenToOthers(const DirectoryOpenToOthers& directory)
+{
+    return Failure(ExitStatus::NotInstalled, R::DirectoryOpenToOthers, "DirectoryOpenToOthers",
+                   OpenToOthersWords(directory) +
+                       ", and an elevated run uses only exchange directories that nobody but SYSTEM, the "
+                       "Administrators, service accounts and this account may change: remove that permission, or have "
+                       "the TVKClient installation repaired");
+}
+
+std::string OpenToOthersWarning(const DirectoryOpenToOthers& directory)
+{
+    return OpenToOthersWords(directory) +
+           ", so what is read there may not come from the agent (an elevated run refuses such a directory): remove "
+           "that permission, or have the TVKClient installation repaired";
 }
 
 std::optional<std::uint64_t> SecondsSince(const FILETIME& written)

@@ -2,6 +2,7 @@
 // How a run ended, as a management tool reads it: the exit status, the session API's code
 // (or the agent's error) with its name, and a plain-English explanation that says what
 // happened and what to do.
+#include "compliance/AgentChecks.h"
 #include "run/ExitStatus.h"
 
 #include <cstdint>
@@ -21,6 +22,12 @@ struct Outcome {
 
 // A failing COMPLIANCE_Open.
 Outcome OpenFailed(std::int32_t code);
+// Open refused an exchange directory that others may write in (an elevated run).
+Outcome RefusedOpenToOthers(const DirectoryOpenToOthers& directory);
+// "the response directory <path> is open to others: <who> may <what>".
+std::string OpenToOthersWords(const DirectoryOpenToOthers& directory);
+// What a run that went on in such a directory tells: the words above, and what they mean.
+std::string OpenToOthersWarning(const DirectoryOpenToOthers& directory);
 // Open's RequestWaiting: a request already waited, `waitedSeconds` long when known. This
 // session holds the lock, so no live session owns it: the agent is not taking requests.
 Outcome RequestWaiting(std::optional<std::uint64_t> waitedSeconds);

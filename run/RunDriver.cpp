@@ -112,6 +112,7 @@ RunReport Driver::Run()
             opened = session_.Open(request_.url, request_.document, request_.flags, deadline_);
         }
     }
+    report_.openToOthers = session_.DirectoriesOpenToOthers();
     if (opened != R::Success) {
         OpenFailed(opened);
     } else {
@@ -132,7 +133,9 @@ RunReport Driver::Run()
 void Driver::OpenFailed(std::int32_t opened)
 {
     observer_.OpenFailed(opened);
-    if (opened == R::RequestWaiting) {
+    if (opened == R::DirectoryOpenToOthers && !report_.openToOthers.empty()) {
+        report_.outcome = RefusedOpenToOthers(report_.openToOthers.back());
+    } else if (opened == R::RequestWaiting) {
         std::optional<std::uint64_t> waited;
         if (const std::optional<FILETIME> written = session_.WaitingRequestWritten())
             waited = SecondsSince(*written);

@@ -118,6 +118,9 @@ struct RunReport {
     std::vector<UnreportedItem> unreported;  // the first few; `items` counts them all as errors
     std::size_t unreportedCount = 0;
     std::optional<std::int32_t> lastPercent;  // the last progress the agent reported
+    // The exchange directories found open to others: the one Open refused (elevated), or
+    // those the run went on with.
+    std::vector<DirectoryOpenToOthers> openToOthers;
     bool exportWritten = false;
     std::uint64_t milliseconds = 0;  // from the start to the end of the run, on the sleeper's clock
 

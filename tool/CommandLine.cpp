@@ -1,5 +1,6 @@
 #include "tool/CommandLine.h"
 
+#include "compliance/ResultCodes.h"
 #include "tool/Arguments.h"
 #include "tool/Cancellation.h"
 #include "tool/ErrorLine.h"
@@ -224,6 +225,16 @@ int RunCommandLine(const std::vector<std::wstring>& argv)
     if (!reportsFailed.empty() && CompletedStatus(record.report.outcome.status)) {
         record.report.outcome = reportsFailed.front();
         told = 1;  // the run's own line tells it
+    }
+    // Directories the run went on with although others may write there, and a temporary
+    // folder the items could not be kept in: said once each.
+    if (!options.quiet) {
+        if (record.report.outcome.code != ComplianceResult::DirectoryOpenToOthers)
+            for (const DirectoryOpenToOthers& directory : record.report.openToOthers)
+                WriteWarningLine(OpenToOthersWarning(directory));
+        if (spool)
+            if (const std::optional<std::string> words = spool->FileFailureWords())
+                WriteWarningLine(*words);
     }
     WriteErrorLine(record.report.outcome, dForm);
     for (std::size_t i = told; i < reportsFailed.size(); ++i)

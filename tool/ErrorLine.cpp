@@ -5,6 +5,17 @@
 #include <cstdio>
 #include <string>
 
+namespace {
+
+void WriteLine(const std::string& line)
+{
+    const std::string ansi(ConvertUTF8ToACP(U8String(std::string_view(line))).StringView());
+    std::fprintf(stderr, "%s\n", ansi.c_str());
+    std::fflush(stderr);
+}
+
+}  // namespace
+
 void WriteErrorLine(const Outcome& outcome, bool dForm)
 {
     if (!outcome.failed)
@@ -22,7 +33,7 @@ void WriteErrorLine(const Outcome& outcome, bool dForm)
     default:
         line = ExplanationLine(outcome);
     }
-    const std::string ansi(ConvertUTF8ToACP(U8String(std::string_view(line))).StringView());
-    std::fprintf(stderr, "%s\n", ansi.c_str());
-    std::fflush(stderr);
+    WriteLine(line);
 }
+
+void WriteWarningLine(const std::string& words) { WriteLine("Verimark: warning: " + words); }

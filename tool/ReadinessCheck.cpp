@@ -4,15 +4,15 @@
 #include "compliance/ComplianceLock.h"
 #include "compliance/Registry.h"
 #include "compliance/ResultCodes.h"
-#include "errors/LocalMemoryHolder.h"
+#include "compliance/SecuritySource.h"
+#include "errors/WindowsError.h"
+#include "files/DirectoryAccess.h"
 #include "files/LocalPath.h"
 #include "text/Transcoding.h"
 #include "text/UniqueResource.h"
 #include "run/JsonReport.h"
 #include "run/JsonWriter.h"
 #include "run/Outcome.h"
-
-#include <aclapi.h>
 
 #include <optional>
 
@@ -30,37 +30,22 @@ const char* ViewName(RegistryView view)
                                      : (sizeof(void*) == 8 ? "the 32-bit view" : "the 64-bit view");
 }
 
-// Whether an ordinary user may create files in the directory: an allowing entry of its
-// descriptor for Everyone, the Users, the Authenticated Users or the interactive users that
-// grants adding a file. Nothing when the descriptor cannot be read.
-std::optional<bool> OthersMayCreate(const std::wstring& path)
+// Who other than the accounts a run trusts may change what the directory holds, as a run
+// reads it (compliance/AgentChecks.h); nothing when its permissions cannot be read.
+std::optional<std::optional<OtherWriter>> OthersMayWrite(const std::wstring& path)
 {
-    PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
-                              nullptr, &descriptor) != ERROR_SUCCESS)
+    // The directory's own entry, not what a link leads to.
+    const UniqueFile directory(CreateFileW(path.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING,
+                                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!directory)
         return std::nullopt;
-    const LocalMemoryHolder held(descriptor);
-    if (!dacl)
-        return true;  // no list at all: everyone may do anything
-    static const WELL_KNOWN_SID_TYPE others[] = {WinWorldSid, WinBuiltinUsersSid, WinAuthenticatedUserSid,
-                                                 WinInteractiveSid};
-    for (DWORD i = 0; i < dacl->AceCount; ++i) {
-        void* ace = nullptr;
-        if (!GetAce(dacl, i, &ace))
-            continue;
-        const auto* header = static_cast<const ACE_HEADER*>(ace);
-        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE))
-            continue;
-        const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
-        if (!(allowed->Mask & (FILE_ADD_FILE | GENERIC_WRITE | GENERIC_ALL)))
-            continue;
-        PSID sid = const_cast<DWORD*>(&allowed->SidStart);
-        for (const WELL_KNOWN_SID_TYPE other : others)
-            if (IsWellKnownSid(sid, other))
-                return true;
+    SecuritySource& security = CurrentSecuritySource();
+    try {
+        return FirstOtherWriter(security.DescriptorOf(directory.Get()), security.ProcessUser());
+    } catch (const Windows::Error&) {
+        return std::nullopt;
     }
-    return false;
 }
 
 struct Look {
@@ -113,11 +98,25 @@ void LookAtDirectory(Look& look, const char* label, const wchar_t* value)
         what = "a link or a mount point: a run refuses it";
         look.Stop(ExitStatus::NotInstalled);
     } else {
-        const std::optional<bool> others = OthersMayCreate(widePath);
-        what = "a directory; non-administrators " +
-               std::string(!others ? "may or may not create files in it (its permissions cannot be read)"
-                           : *others ? "may create files in it"
-                                     : "may not create files in it");
+        const std::optional<std::optional<OtherWriter>> others = OthersMayWrite(widePath);
+        if (!others) {
+            what = "a directory whose permissions cannot be read";
+            if (CurrentSecuritySource().Elevated()) {
+                what += ": an elevated run refuses it";
+                look.Stop(ExitStatus::NotInstalled);
+            }
+        } else if (!*others) {
+            what = "a directory that only SYSTEM, the Administrators, service accounts and this account may change";
+        } else {
+            what = "a directory open to others: " + (*others)->principal + " may " + (*others)->right;
+            if (CurrentSecuritySource().Elevated()) {
+                what += "; an elevated run refuses it";
+                look.Stop(ExitStatus::NotInstalled);
+            } else {
+                what += "; a run goes on, and warns that what it reads there may not come from the agent";
+                look.failing = true;
+            }
+        }
     }
     look.Line(std::string(label) + ": " + path + " (" + ViewName(*read.view) + "): " + what);
 }

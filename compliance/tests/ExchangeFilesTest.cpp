@@ -4,6 +4,7 @@
 #include "compliance/Registry.h"
 #include "compliance/RequestFile.h"
 #include "compliance/ResponseFile.h"
+#include "compliance/SecuritySource.h"
 #include "compliance/tests/MachineState.h"
 #include "errors/WindowsError.h"
 #include "files/FileIOError.h"
@@ -221,10 +222,10 @@ TEST_F(ExchangeFiles, AnAnswerWrittenBeforeTheRequestIsStale)
 // source is a stand-in.
 TEST_F(ExchangeFiles, AnElevatedProcessTakesAnswersFromTheAgentsOwnersOnly)
 {
-    struct Owners final : AnswerOwnerSource {
+    struct Owners final : SecuritySource {
         bool checked = true;
         const wchar_t* owner = nullptr;  // null: it cannot be read
-        bool OwnersChecked() override { return checked; }
+        bool Elevated() override { return checked; }
         std::wstring ProcessUser() override { return L"S-1-5-21-1004336348-1177238915-682003330-500"; }
         std::wstring OwnerOf(HANDLE) override
         {
@@ -233,7 +234,7 @@ TEST_F(ExchangeFiles, AnElevatedProcessTakesAnswersFromTheAgentsOwnersOnly)
             return owner;
         }
     } owners;
-    const ScopedAnswerOwnerSource scoped(owners);
+    const ScopedSecuritySource scoped(owners);
     Answer(ProgressResponse(1));
     {
         // Written, as far as its time says, in 2033.

@@ -1,6 +1,8 @@
 #include "compliance/ComplianceApi.h"
 #include "compliance/ComplianceSession.h"
 #include "compliance/Registry.h"
+#include "compliance/SecuritySource.h"
+#include "errors/WindowsError.h"
 #include "compliance/tests/MachineState.h"
 #include "files/tests/Links.h"
 #include "files/tests/TestPlatform.h"
@@ -258,6 +260,76 @@ TEST_F(Session, DirectoryLinksAreRefused)
         EXPECT_EQ(NamesIn(empty), std::set<std::wstring>{});
         EXPECT_EQ(NamesIn(full), (std::set<std::wstring>{L"boot.ini", L"requests"}));
         EXPECT_EQ(NamesIn(FileLocation::Child(full, "requests")), std::set<std::wstring>{});
+    }
+}
+
+// Whoever else may write in an exchange directory could plant the agent's answers. An
+// elevated session refuses such a directory before it writes anything; any other goes on
+// and tells which directory, who and what. Wine keeps no access lists: the descriptors are
+// given through the security source, request directory first.
+TEST_F(Session, DirectoriesOthersMayWriteInAreNamedAndRefusedWhenElevated)
+{
+    struct Descriptors final : SecuritySource {
+        bool elevated = true;
+        std::vector<std::wstring> given;  // in the order asked
+        std::size_t asked = 0;
+        bool Elevated() override { return elevated; }
+        std::wstring ProcessUser() override { return L"S-1-5-21-1-2-3-500"; }
+        std::wstring OwnerOf(HANDLE) override { return L"S-1-5-18"; }  // the agent's answers
+        std::wstring DescriptorOf(HANDLE) override
+        {
+            if (asked >= given.size() || given[asked].empty())
+                throw Windows::Error(ERROR_ACCESS_DENIED);
+            return given[asked++];
+        }
+    } security;
+    const ScopedSecuritySource scoped(security);
+    const std::wstring closed = L"O:SYD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+    const std::wstring usersCreate = closed + L"(A;;0x2;;;BU)";
+    const struct {
+        const char* what;
+        bool elevated;
+        std::vector<std::wstring> descriptors;
+        std::int32_t code;
+        std::vector<ExchangeDirectory> named;
+    } cases[] = {
+        {"both closed, elevated", true, {closed, closed}, 0, {}},
+        {"users may create responses, elevated", true, {closed, usersCreate}, -27, {ExchangeDirectory::Response}},
+        {"users may create requests, elevated", true, {usersCreate, closed}, -27, {ExchangeDirectory::Request}},
+        {"permissions that cannot be read, elevated", true, {closed, L""}, -23, {}},
+        {"both open, not elevated", false, {usersCreate, usersCreate}, 0,
+         {ExchangeDirectory::Request, ExchangeDirectory::Response}},
+        {"permissions that cannot be read, not elevated", false, {L"", L""}, 0, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        security.elevated = c.elevated;
+        security.given = c.descriptors;
+        security.asked = 0;
+        ScriptedAgent agent;
+        agent.Then([this] {
+            TakeRequest();
+            Answer(ResponseDocument("Open"));
+        });
+        EXPECT_EQ(COMPLIANCE_Open(L"u", L"d", 0), c.code);
+        const std::vector<DirectoryOpenToOthers>& named = ComplianceSession::Process().DirectoriesOpenToOthers();
+        ASSERT_EQ(named.size(), c.named.size());
+        for (std::size_t i = 0; i < named.size(); ++i) {
+            EXPECT_EQ(named[i].which, c.named[i]);
+            EXPECT_EQ(named[i].writer.sid, L"S-1-5-32-545");
+            EXPECT_EQ(named[i].writer.right, "create files in it");
+            EXPECT_EQ(named[i].path, std::string((c.named[i] == ExchangeDirectory::Request ? requestDir_ : responseDir_).Text().View()));
+        }
+        if (c.code == 0) {
+            agent.Then([this] {
+                TakeRequest();
+                Answer(ResponseDocument("Close"));
+            });
+            EXPECT_EQ(COMPLIANCE_Close(), 0);
+        } else {
+            EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
+            EXPECT_FALSE(PendingRequest());  // refused before the request was written
+        }
     }
 }
 

@@ -33,28 +33,4 @@ TEST(DirectorySecurity, NewDirectoriesGetAProtectedDescriptorForTheAdministrator
     EXPECT_EQ(readBack, security.Text());
 }
 
-TEST(DirectorySecurity, AnElevatedProcessTrustsOnlyPrivilegedOwnersAndItself)
-{
-    const std::wstring self = L"S-1-5-21-1-2-3-500";
-    const struct {
-        const wchar_t* owner;
-        bool trusted;
-    } cases[] = {
-        {L"S-1-5-18", true},                                                         // SYSTEM
-        {L"S-1-5-32-544", true},                                                     // the Administrators
-        {L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", true},   // TrustedInstaller
-        {L"S-1-5-21-1-2-3-500", true},                                               // the process's user
-        {L"S-1-5-21-1-2-3-1001", false},                                             // another user
-        {L"S-1-5-32-545", false},                                                    // the Users
-        {L"S-1-1-0", false},                                                         // Everyone
-        {L"S-1-5-11", false},                                                        // Authenticated Users
-        {L"S-1-5-19", false},                                                        // LOCAL SERVICE
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.owner);
-        EXPECT_EQ(IsTrustedOwner(c.owner, self), c.trusted);
-    }
-    EXPECT_FALSE(IsTrustedOwner(L"S-1-5-21-1-2-3-1001", L""));
-}
-
 }  // namespace

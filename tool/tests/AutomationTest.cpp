@@ -3,15 +3,19 @@
 // standard error, --timeout, and Ctrl+C or Ctrl+Break closing the session.
 #include "compliance/ComplianceLock.h"
 #include "compliance/Registry.h"
+#include "files/DirectoryAccess.h"
+#include "files/DirectorySecurity.h"
 #include "files/tests/HostPrograms.h"
 #include "files/tests/TestPlatform.h"
 #include "text/Transcoding.h"
+#include "text/UniqueResource.h"
 #include "tool/tests/JsonParser.h"
 #include "tool/tests/ToolAndAgent.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <optional>
 #include <regex>
@@ -330,6 +334,34 @@ TEST_F(Automation, AHundredThousandItemsReadWhole)
     EXPECT_EQ(Count(report, "<testcase "), 100000u);
 }
 
+// An agent that stops during the evaluation (its mutex gone) is noticed within 2 s: the
+// run ends 5, sends the agent nothing more and leaves no request behind.
+TEST_F(Automation, AnAgentThatStopsMidRunIsNoticedWithinTwoSeconds)
+{
+    auto agent = StartAgent({}, L"" VERIMARK_SAMPLE_DATA, L"3000");  // a check every 3 s: 24 s in all
+    const FileLocation out = scratch_ / "stopped.json";
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    const UniqueFile file(CreateFileW(Wide(out).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0,
+                                      nullptr));
+    ASSERT_TRUE(file);
+    const UniqueHandle tool =
+        StartProgram(Verimark(), {L"--exit-codes", L"--json", L"-c", url, L"Workstation Baseline"}, file.Get());
+    ASSERT_TRUE(agent->WaitForOutput("took Progress request", 30000)) << agent->Output();
+    Sleep(1500);  // well into the evaluation, between two Progress requests or during one
+    agent->Stop();
+    const auto stopped = std::chrono::steady_clock::now();
+    ASSERT_EQ(WaitForSingleObject(tool.Get(), Scaled(DWORD{30000})), static_cast<DWORD>(WAIT_OBJECT_0));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - stopped).count();
+    DWORD status = 0;
+    GetExitCodeProcess(tool.Get(), &status);
+    EXPECT_EQ(status, 5u);
+    EXPECT_LT(seconds, Scaled(2.0));
+    EXPECT_EQ(ParseJson(ReadWholeFile(out))["outcome"]["status"].number, 5);
+    EXPECT_FALSE(PendingRequest());
+    EXPECT_EQ(agent->Output().find("took Close request"), std::string::npos);
+    EXPECT_TRUE(ComplianceLock().Acquire());
+}
+
 // A reader of standard output that does not keep up holds neither the machine's lock nor
 // the agent: the session is closed before the listing is written, and the listing is
 // still whole once it is read.
@@ -358,6 +390,55 @@ TEST_F(Automation, ASlowReaderHoldsNeitherTheLockNorTheAgent)
     EXPECT_EQ(WaitForSingleObject(tool.Get(), Scaled(DWORD{60000})), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_NE(out.find("COMPLIANCE_ResultCount is 20000\r\n"), std::string::npos);
     EXPECT_EQ(Count(out, "    Designator: "), 20000u);
+}
+
+// A response folder that everyone may write in (Wine shows a folder every Unix user may
+// write as one Everyone may): the run, elevated as every process under Wine is, refuses it
+// before writing a request, in words that name who may do what; --check says the same.
+TEST_F(Automation, AResponseFolderOthersMayWriteIsRefused)
+{
+    if (!RunningUnderWine() || GetFileAttributesW(L"Z:\\bin\\chmod") == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "the folder's permissions are changed by chmod of the machine Wine runs on";
+    const auto openToOthers = [&] {
+        const UniqueFile folder(CreateFileW(Wide(responseDir_).c_str(), READ_CONTROL, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        return folder && FirstOtherWriter(DescriptorTextOf(folder.Get()), ProcessUserSid()).has_value();
+    };
+    const auto chmod = [&](const char* mode, bool open) {
+        RunHostProgram(std::string("/bin/chmod ") + mode + " \"" + UnixPath(Wide(responseDir_)) + "\"",
+                       [&] { return openToOthers() == open; });
+        ASSERT_EQ(openToOthers(), open);
+    };
+    chmod("0777", true);
+    auto agent = StartAgent();
+    const std::set<std::wstring> responses = NamesIn(responseDir_);
+    const Finished run = RunTool({L"--exit-codes", L"--json", L"-c", url, L"Workstation Baseline"});
+    const Finished check = RunTool({L"--check"});
+    chmod("0755", false);
+    EXPECT_EQ(run.exitCode, 3u) << run.err;
+    const JsonValue document = ParseJson(run.out);
+    EXPECT_EQ(document["outcome"]["code"].number, -27);
+    EXPECT_EQ(document["outcome"]["name"].text, "DirectoryOpenToOthers");
+    ASSERT_EQ(document["openToOthers"].elements.size(), 1u) << run.out;
+    const JsonValue& named = document["openToOthers"].elements[0];
+    EXPECT_EQ(named["directory"].text, "response");
+    EXPECT_EQ(named["sid"].text, "S-1-1-0");
+    EXPECT_EQ(named["right"].text, "create files in it");
+    EXPECT_NE(run.err.find("Verimark: the response directory "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(" is open to others: " + named["principal"].text + " may create files in it, and an elevated "
+                           "run uses only"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.err.find("warning"), std::string::npos) << run.err;  // said once, as the run's end
+    EXPECT_FALSE(PendingRequest());
+    EXPECT_EQ(NamesIn(responseDir_), responses);
+    EXPECT_EQ(check.exitCode, 3u) << check.out;
+    EXPECT_NE(check.out.find("a directory open to others: " + named["principal"].text +
+                             " may create files in it; an elevated run refuses it"),
+              std::string::npos)
+        << check.out;
+    // Closed again, the same run completes.
+    EXPECT_EQ(RunTool({L"--exit-codes", L"-c", url, L"Workstation Baseline"}).exitCode, 1u);
 }
 
 // --check in each state the stand-in agent can be put in: one line per condition, the status
