@@ -15,18 +15,29 @@ namespace {
     throw FileIOError(location, code);
 }
 
-// The comparable form: no "\\?\" prefix, backslashes only, no doubled or trailing one.
+// The comparable form: no "\\?\" prefix, backslashes only, no doubled or trailing one;
+// a network path ("\\?\UNC\server\share" or "\\server\share") keeps its leading pair.
 std::wstring Comparable(std::wstring_view path)
 {
-    if (path.starts_with(L"\\\\?\\") || path.starts_with(L"\\??\\"))
-        path.remove_prefix(4);
     std::wstring result;
-    result.reserve(path.size());
+    result.reserve(path.size() + 2);
+    if (path.starts_with(L"\\\\?\\UNC\\") || path.starts_with(L"\\??\\UNC\\")) {
+        path.remove_prefix(8);
+        result = L"\\\\";
+    } else if (path.starts_with(L"\\\\?\\") || path.starts_with(L"\\??\\")) {
+        path.remove_prefix(4);
+    } else if (path.starts_with(L"\\\\") || path.starts_with(L"//")) {
+        path.remove_prefix(2);
+        result = L"\\\\";
+    }
+    const std::size_t lead = result.size();
     for (wchar_t c : path) {
         if (c == L'/')
             c = L'\\';
-        if (c == L'\\' && !result.empty() && result.back() == L'\\')
+        if (c == L'\\' && result.size() > lead && result.back() == L'\\')
             continue;
+        if (c == L'\\' && result.size() == lead && lead != 0)
+            continue;  // more backslashes before the server's name: the pair is there already
         result += c;
     }
     while (result.size() > 3 && result.back() == L'\\')

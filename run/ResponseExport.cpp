@@ -132,6 +132,25 @@ FileLocation Resolved(const FileLocation& folder)
     return FileLocation(TranscodeU16ToU8(U16String(std::wstring_view(final))));
 }
 
+// A drive letter that stands for another place: a mapped network drive, or a folder
+// substituted for a drive (subst). What is said of it, or nothing for a plain drive.
+std::optional<std::string> DriveStandsForElsewhere(const std::wstring& path)
+{
+    if (path.size() < 2 || path[1] != L':')
+        return std::nullopt;
+    const std::wstring drive = path.substr(0, 2);
+    const std::string name = NarrowReplacing(std::wstring_view(drive));
+    if (GetDriveTypeW((drive + L"\\").c_str()) == DRIVE_REMOTE)
+        return "it is on " + name +
+               ", a mapped network drive, whose folders an elevated process cannot tell from a link's: name the "
+               "folder by its network path (\\\\server\\share\\...)";
+    wchar_t target[MAX_PATH + 1] = {};
+    if (QueryDosDeviceW(drive.c_str(), target, MAX_PATH) && std::wstring_view(target).starts_with(L"\\??\\"))
+        return "it is on " + name + ", a drive substituted for " + NarrowReplacing(std::wstring_view(target + 4)) +
+               " (subst), whose folders an elevated process cannot tell from a link's: name the folder by that path";
+    return std::nullopt;
+}
+
 bool Elevated()
 {
     try {
@@ -159,6 +178,8 @@ ExportPlace PlaceOf(const std::wstring& path)
     try {
         place.folder.emplace(folder);
     } catch (const LinkedFileError&) {
+        if (const std::optional<std::string> words = DriveStandsForElsewhere(folderPath))
+            throw ExceptionPL(U8String(std::string_view(*words)));
         throw ExceptionPL(U8String("its folder is a link or a mount point, or is reached through one, "
                                    "and an elevated process follows none"));
     }

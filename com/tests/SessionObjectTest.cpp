@@ -2,7 +2,9 @@
 // but an HRESULT crosses a member, a session keeps the module loaded until it is closed,
 // and apartments calling at once each see a whole session or none.
 #include "com/Module.h"
+#include "com/EvaluationObject.h"
 #include "com/SessionObject.h"
+#include "compliance/ComplianceLock.h"
 #include "compliance/ComplianceSession.h"
 #include "compliance/tests/MachineState.h"
 #include "text/ComResource.h"
@@ -12,6 +14,7 @@
 
 #include <atomic>
 #include <new>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -182,6 +185,56 @@ TEST_F(Objects, ApartmentsCallingAtOnceSeeAWholeSessionOrNone)
     EXPECT_EQ(wrong.load(), 0);
     EXPECT_FALSE(ComplianceSession::Process().HoldsLock());
     EXPECT_EQ(Module::LockCount(), 0);
+}
+
+// Running again and again keeps nothing: every object, record and text a run made goes with
+// the last reference to its result (what a script host's memory does beside that is its own).
+TEST_F(Objects, RunAgainAndAgainKeepsNothingOfTheRuns)
+{
+    ScriptedAgent agent;
+    agent.always = [this] {
+        const std::optional<std::string> pending = PendingRequest();
+        if (!pending)
+            return;
+        TakeRequest();
+        if (pending->find("<RequestType>Progress</RequestType>") != std::string::npos)
+            Answer(ProgressResponse(1, "\t<ResponseItem><Designator>d</Designator><Result>False</Result>"
+                                       "<Comment>c</Comment></ResponseItem>\r\n"));
+        else
+            Answer(ResponseDocument(pending->find("<RequestType>Open</RequestType>") != std::string::npos ? "Open"
+                                                                                                           : "Close"));
+    };
+    const UniqueInterface<IEvaluation> evaluation = Make<CEvaluation, IEvaluation>();
+    VARIANT site, name, absent;
+    VariantInit(&absent);
+    site.vt = name.vt = VT_BSTR;
+    _bstr_t siteText = url, nameText = document;
+    site.bstrVal = siteText.GetBSTR();
+    name.bstrVal = nameText.GetBSTR();
+    const auto once = [&] {
+        UniqueInterface<IEvaluationResult> result;
+        ASSERT_EQ(evaluation.Get()->Run(site, name, absent, absent, result.Put()), S_OK);
+        long status = 0;
+        ASSERT_EQ(result.Get()->get_ExitStatus(&status), S_OK);
+        ASSERT_EQ(status, 1);
+        UniqueInterface<IEvaluationItems> items;
+        ASSERT_EQ(result.Get()->get_Items(items.Put()), S_OK);
+        UniqueInterface<IEvaluationItem> item;
+        ASSERT_EQ(items.Get()->get_Item(0, item.Put()), S_OK);
+        BSTR text = nullptr;
+        ASSERT_EQ(item.Get()->get_Comment(&text), S_OK);
+        SysFreeString(text);
+        ASSERT_EQ(result.Get()->ToJson(&text), S_OK);
+        SysFreeString(text);
+        UniqueInterface<IEvaluationSummary> summary;
+        ASSERT_EQ(result.Get()->get_Summary(summary.Put()), S_OK);
+    };
+    once();  // what is made once per process (type information, caches)
+    const long before = live;
+    for (int i = 0; i < 150; ++i)
+        once();
+    EXPECT_EQ(live, before);
+    EXPECT_TRUE(ComplianceLock().Acquire());
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "files/FileHandleOperations.h"
 #include "files/FileIdentity.h"
 #include "files/tests/ScratchDirectory.h"
 #include "text/Transcoding.h"
@@ -59,6 +60,30 @@ TEST(FileIdentity, EverySpellingOfOneFileIsThatFile)
     }
     EXPECT_TRUE(IdentityOf(dir));
     EXPECT_FALSE(SameFile(FileLocation(), FileLocation()));
+}
+
+// A final path, as the system gives it, names the path a user gave when only its spelling
+// differs: the prefix, letter case, separators. A network path keeps its leading pair: it
+// is not the folder of that name on the current drive.
+TEST(FileIdentity, AFinalPathNamesTheSamePlaceSpelledAnotherWay)
+{
+    const struct {
+        const wchar_t* final;
+        const wchar_t* given;
+        bool same;
+    } cases[] = {
+        {L"\\\\?\\C:\\Data\\out", L"C:\\data\\Out\\", true},
+        {L"\\\\?\\C:\\Data\\out", L"C:/Data//out", true},
+        {L"\\\\?\\UNC\\server\\share\\out", L"\\\\server\\share\\out", true},
+        {L"\\\\?\\UNC\\server\\share\\out", L"\\\\?\\UNC\\Server\\Share\\out", true},
+        {L"\\\\?\\UNC\\server\\share\\out", L"//server/share/out", true},
+        {L"\\\\?\\UNC\\server\\share\\out", L"\\\\server\\share\\other", false},
+        {L"\\\\?\\UNC\\server\\share\\out", L"C:\\server\\share\\out", false},
+        {L"\\\\?\\C:\\server\\share\\out", L"\\\\server\\share\\out", false},
+        {L"\\\\?\\UNC\\elsewhere\\share\\out", L"Z:\\out", false},  // a mapped drive: not its name
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FinalPathNames(c.final, FromWide(c.given)), c.same) << Narrow(c.final) << " " << Narrow(c.given);
 }
 
 }  // namespace
