@@ -334,6 +334,45 @@ TEST_F(Automation, AHundredThousandItemsReadWhole)
     EXPECT_EQ(Count(report, "<testcase "), 100000u);
 }
 
+// --wait-lock in real time: another session's lock let go after 1.5 s is taken and the run
+// completes; one held throughout ends the run 6 within the wait and 2 s.
+TEST_F(Automation, WaitLockWaitsForAnotherSessionsLock)
+{
+    auto agent = StartAgent();
+    for (const bool letGo : {true, false}) {
+        SCOPED_TRACE(letGo ? "let go" : "held");
+        std::optional<ComplianceLock> other;
+        ASSERT_TRUE(other.emplace().Acquire());
+        const FileLocation out = scratch_ / "waited.txt";
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        UniqueFile file(CreateFileW(Wide(out).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0,
+                                    nullptr));
+        const auto started = std::chrono::steady_clock::now();
+        const UniqueHandle tool = StartProgram(
+            Verimark(), {L"--exit-codes", L"--wait-lock", letGo ? L"10" : L"2", L"-c", url, L"Workstation Baseline"},
+            file.Get());
+        file.Reset();
+        if (letGo) {
+            Sleep(1500);
+            other.reset();
+        }
+        ASSERT_EQ(WaitForSingleObject(tool.Get(), Scaled(DWORD{60000})), static_cast<DWORD>(WAIT_OBJECT_0));
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        DWORD status = 0;
+        GetExitCodeProcess(tool.Get(), &status);
+        if (letGo) {
+            EXPECT_EQ(status, 1u);
+            EXPECT_NE(ReadWholeFile(out).find("COMPLIANCE_ResultCount is 8"), std::string::npos);
+        } else {
+            EXPECT_EQ(status, 6u);
+            EXPECT_GE(seconds, 2.0);
+            EXPECT_LT(seconds, Scaled(4.0));
+        }
+        other.reset();
+        EXPECT_TRUE(ComplianceLock().Acquire());
+    }
+}
+
 // An agent that stops during the evaluation (its mutex gone) is noticed within 2 s: the
 // run ends 5, sends the agent nothing more and leaves no request behind.
 TEST_F(Automation, AnAgentThatStopsMidRunIsNoticedWithinTwoSeconds)
