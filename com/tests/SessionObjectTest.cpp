@@ -224,6 +224,17 @@ TEST_F(Objects, RunAgainAndAgainKeepsNothingOfTheRuns)
         BSTR text = nullptr;
         ASSERT_EQ(item.Get()->get_Comment(&text), S_OK);
         SysFreeString(text);
+        // For Each's way: the enumerator, and an item object from it.
+        UniqueInterface<IUnknown> enumerable;
+        ASSERT_EQ(items.Get()->get__NewEnum(enumerable.Put()), S_OK);
+        UniqueInterface<IEnumVARIANT> each;
+        ASSERT_EQ(enumerable.Get()->QueryInterface(IID_IEnumVARIANT, each.PutVoid()), S_OK);
+        VARIANT next;
+        VariantInit(&next);
+        ULONG fetched = 0;
+        ASSERT_EQ(each.Get()->Next(1, &next, &fetched), S_OK);
+        EXPECT_EQ(fetched, 1u);
+        VariantClear(&next);
         ASSERT_EQ(result.Get()->ToJson(&text), S_OK);
         SysFreeString(text);
         UniqueInterface<IEvaluationSummary> summary;
