@@ -44,18 +44,12 @@ std::int32_t ExchangeRequest(const ExchangePlaces& places, const ComplianceReque
                     cut = true;
                 }
             }
-            const std::uint64_t before = sleeper.Now();
             if (bounds.agentGone) {
-                if (sleeper.SleepWatching(pause, !stopSeen, bounds.agentGone, agentLook) && bounds.afterStop == 0)
+                const Sleeper::Watched watched = sleeper.SleepWatching(pause, !stopSeen, bounds.agentGone, agentLook);
+                if (watched.stopped && bounds.afterStop == 0)
                     cut = true;
-                const std::uint64_t slept = sleeper.Now() - before;
-                if (slept < pause) {
-                    // Cut short: the agent went (or a stop came).
-                    pause = static_cast<std::uint32_t>(slept);
-                    gone = bounds.agentGone();
-                } else {
-                    gone = bounds.agentGone();
-                }
+                pause = watched.waited;  // less when the agent went, or a stop came
+                gone = bounds.agentGone();
             } else if (stopSeen) {
                 sleeper.Sleep(pause);
             } else if (sleeper.SleepUnlessStopped(pause) && bounds.afterStop == 0) {

@@ -2,6 +2,8 @@
 
 #include "text/Win32.h"
 
+#include <algorithm>
+
 namespace {
 
 class SystemSleeper final : public Sleeper {
@@ -24,23 +26,23 @@ bool Sleeper::SleepUnlessStopped(std::uint32_t milliseconds)
     return StopRequested();
 }
 
-bool Sleeper::SleepWatching(std::uint32_t milliseconds, bool stoppable, const std::function<bool()>& ended,
-                            std::uint32_t every)
+Sleeper::Watched Sleeper::SleepWatching(std::uint32_t milliseconds, bool stoppable, const std::function<bool()>& ended,
+                                        std::uint32_t every)
 {
     every = every == 0 ? milliseconds : every;
-    for (std::uint32_t left = milliseconds; left != 0;) {
-        const std::uint32_t piece = left < every ? left : every;
+    Watched watched;
+    while (watched.waited < milliseconds) {
+        const std::uint32_t piece = std::min(every, milliseconds - watched.waited);
         if (stoppable) {
-            if (SleepUnlessStopped(piece))
-                return true;
+            watched.stopped = SleepUnlessStopped(piece);
         } else {
             Sleep(piece);
         }
-        left -= piece;
-        if (left != 0 && ended())
+        watched.waited += piece;
+        if (watched.stopped || (watched.waited < milliseconds && ended()))
             break;
     }
-    return false;
+    return watched;
 }
 
 Sleeper& CurrentSleeper() { return *current; }

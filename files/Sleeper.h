@@ -13,11 +13,17 @@ public:
     // such requests it is Sleep.
     virtual bool SleepUnlessStopped(std::uint32_t milliseconds);
     virtual bool StopRequested() { return false; }
+    // How a watched wait ended: the milliseconds it waited (as asked for, piece by piece, not
+    // as a clock measured them), and whether a request to stop ended it.
+    struct Watched {
+        std::uint32_t waited = 0;
+        bool stopped = false;
+    };
     // A wait like SleepUnlessStopped (Sleep when not `stoppable`) that also ends, within
     // `every` milliseconds, once `ended` says so; `ended` is not asked at the wait's end.
-    // True when a request to stop ended it. A test's clock may take it as one pause.
-    virtual bool SleepWatching(std::uint32_t milliseconds, bool stoppable, const std::function<bool()>& ended,
-                               std::uint32_t every);
+    // A test's clock may take it as one pause.
+    virtual Watched SleepWatching(std::uint32_t milliseconds, bool stoppable, const std::function<bool()>& ended,
+                                  std::uint32_t every);
 
 protected:
     ~Sleeper() = default;

@@ -1,19 +1,24 @@
 // The request and response files as the core touches them: through handles, never through
 // a link another user left at their names.
 #include "compliance/AnswerOwner.h"
+#include "compliance/Exchange.h"
 #include "compliance/Registry.h"
+#include "compliance/ResultCodes.h"
 #include "compliance/RequestFile.h"
 #include "compliance/ResponseFile.h"
 #include "compliance/SecuritySource.h"
 #include "compliance/tests/MachineState.h"
 #include "errors/WindowsError.h"
 #include "files/FileIOError.h"
+#include "files/Sleeper.h"
 #include "files/tests/Links.h"
 #include "text/Numerals.h"
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -66,6 +71,40 @@ TEST_F(ExchangeFiles, RequestPutInPlaceAtTheFurtherTryIsWritten)
     EXPECT_NO_THROW(WriteRequestFile(requests, Request(ComplianceRequestType::Progress)));
     EXPECT_EQ(clock.pauses.size(), 9u);
     EXPECT_NE(PendingRequest()->find("<RequestType>Progress</RequestType>"), std::string::npos);
+}
+
+// An exchange that watches the agent keeps the same ten seconds of waits however coarse the
+// clock: here one that never moves (as a tick count may seem to, between two looks). A
+// request nobody takes ends the exchange after the usual pauses; one whose agent is gone
+// is not written at all.
+TEST_F(ExchangeFiles, AWatchedExchangeCountsItsOwnWaitsNotTheClock)
+{
+    struct StoppedClock final : Sleeper {
+        std::vector<std::uint32_t> waits;
+        void Sleep(std::uint32_t milliseconds) override
+        {
+            waits.push_back(milliseconds);
+            if (waits.size() > 100)
+                throw std::runtime_error("the exchange does not end");
+        }
+        std::uint64_t Now() override { return 5000; }
+    } clock;
+    const ScopedSleeper scoped(clock);
+    const PinnedDirectory requests(requestDir_), responses(responseDir_);
+    bool gone = false;
+    ExchangeBounds bounds;
+    bounds.agentGone = [&] { return gone; };
+    ReadResponse answer;
+    EXPECT_EQ(ExchangeRequest({requests, responses}, Request(ComplianceRequestType::Progress), answer, bounds),
+              ComplianceResult::RequestNotTaken);
+    EXPECT_EQ(clock.waits, (std::vector<std::uint32_t>(10, 1000)));  // each second, a look at the agent
+    ASSERT_TRUE(DeleteFileW(Wide(requestFile_).c_str()));
+    clock.waits.clear();
+    gone = true;
+    EXPECT_EQ(ExchangeRequest({requests, responses}, Request(ComplianceRequestType::Progress), answer, bounds),
+              ComplianceResult::RequestNotTaken);
+    EXPECT_TRUE(clock.waits.empty());
+    EXPECT_FALSE(PendingRequest());
 }
 
 // Another user's link at either name: the request is never written through it, and what

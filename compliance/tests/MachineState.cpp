@@ -162,11 +162,11 @@ bool ScriptedAgent::SleepUnlessStopped(std::uint32_t milliseconds)
     return StopRequested();
 }
 
-bool ScriptedAgent::SleepWatching(std::uint32_t milliseconds, bool stoppable, const std::function<bool()>& ended,
-                                  std::uint32_t every)
+Sleeper::Watched ScriptedAgent::SleepWatching(std::uint32_t milliseconds, bool stoppable,
+                                              const std::function<bool()>& ended, std::uint32_t every)
 {
     if (stoppable && StopRequested())
-        return true;
+        return {0, true};
     if (stoppable && stopAt && now_ + milliseconds > *stopAt)
         milliseconds = static_cast<std::uint32_t>(*stopAt - now_);
     std::uint32_t waited = 0;
@@ -176,7 +176,7 @@ bool ScriptedAgent::SleepWatching(std::uint32_t milliseconds, bool stoppable, co
             break;
     }
     Sleep(waited);
-    return stoppable && StopRequested();
+    return {waited, stoppable && StopRequested()};
 }
 
 void ScriptedAgent::Sleep(std::uint32_t milliseconds)

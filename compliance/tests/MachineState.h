@@ -78,8 +78,8 @@ public:
     bool SleepUnlessStopped(std::uint32_t milliseconds) override;
     bool StopRequested() override { return stopAt && now_ >= *stopAt; }
     // One pause (one step of the script), as long as it lasted: cut short where `ended` said so.
-    bool SleepWatching(std::uint32_t milliseconds, bool stoppable, const std::function<bool()>& ended,
-                       std::uint32_t every) override;
+    Watched SleepWatching(std::uint32_t milliseconds, bool stoppable, const std::function<bool()>& ended,
+                          std::uint32_t every) override;
 
     // Actions for the coming pauses, in order (a pause beyond the script does nothing).
     ScriptedAgent& Then(std::function<void()> action)
