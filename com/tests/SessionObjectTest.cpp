@@ -224,11 +224,18 @@ TEST_F(Objects, RunAgainAndAgainKeepsNothingOfTheRuns)
         BSTR text = nullptr;
         ASSERT_EQ(item.Get()->get_Comment(&text), S_OK);
         SysFreeString(text);
-        // For Each's way: the enumerator, and an item object from it.
-        UniqueInterface<IUnknown> enumerable;
-        ASSERT_EQ(items.Get()->get__NewEnum(enumerable.Put()), S_OK);
+        // For Each's and JScript's Enumerator's way: the enumerator through Invoke, and an
+        // item object from it.
+        VARIANT enumerable;
+        VariantInit(&enumerable);
+        DISPPARAMS none{nullptr, nullptr, 0, 0};
+        ASSERT_EQ(items.Get()->Invoke(DISPID_NEWENUM, IID_NULL, 0, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &none,
+                                      &enumerable, nullptr, nullptr),
+                  S_OK);
+        ASSERT_EQ(enumerable.vt, VT_UNKNOWN);
         UniqueInterface<IEnumVARIANT> each;
-        ASSERT_EQ(enumerable.Get()->QueryInterface(IID_IEnumVARIANT, each.PutVoid()), S_OK);
+        ASSERT_EQ(enumerable.punkVal->QueryInterface(IID_IEnumVARIANT, each.PutVoid()), S_OK);
+        VariantClear(&enumerable);
         VARIANT next;
         VariantInit(&next);
         ULONG fetched = 0;
