@@ -6,18 +6,19 @@
 #include <ntsecapi.h>
 
 #include <cstdint>
+#include <algorithm>
 #include <utility>
 
 namespace {
 
-const std::string* fixedPart = nullptr;
+ScopedFixedNamePart* fixedPart = nullptr;
 
 }  // namespace
 
 std::string RandomNamePart()
 {
     if (fixedPart)
-        return *fixedPart;
+        return fixedPart->Next();
     std::uint8_t bytes[8];
     if (!RtlGenRandom(bytes, sizeof bytes))
         throw Windows::Error(ERROR_GEN_FAILURE);
@@ -30,9 +31,17 @@ std::string RandomNamePart()
     return part;
 }
 
-ScopedFixedNamePart::ScopedFixedNamePart(std::string part) : part_(std::move(part)), previous_(fixedPart)
+ScopedFixedNamePart::ScopedFixedNamePart(std::vector<std::string> parts)
+    : parts_(std::move(parts)), previous_(fixedPart)
 {
-    fixedPart = &part_;
+    fixedPart = this;
 }
 
 ScopedFixedNamePart::~ScopedFixedNamePart() { fixedPart = previous_; }
+
+std::string ScopedFixedNamePart::Next()
+{
+    const std::string& part = parts_.empty() ? std::string() : parts_[std::min(next_, parts_.size() - 1)];
+    ++next_;
+    return part;
+}

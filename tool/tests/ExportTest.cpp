@@ -16,6 +16,7 @@
 #include <cwctype>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -203,6 +204,26 @@ TEST_F(Export, NamesTakenInAdvanceAreSaidToBeSo)
     }
     EXPECT_EQ(ReadWholeFile(scratch_ / taken.c_str()), "someone else's");
     EXPECT_EQ((scratch_ / "export.xml").Attributes(), INVALID_FILE_ATTRIBUTES);
+}
+
+// Names taken in advance, all but the last one tried: the export is written all the same,
+// and what was planted stays as it was.
+TEST_F(Export, NamesTakenInAdvanceAreTriedPast)
+{
+    Ready(answer_);
+    std::vector<std::string> parts;
+    for (int i = 0; i < 16; ++i)
+        parts.push_back("000000000000000" + std::string(1, "0123456789abcdef"[i]));
+    const ScopedFixedNamePart fixed(parts);
+    const std::string pid = std::to_string(GetCurrentProcessId());
+    for (int i = 0; i < 15; ++i)
+        WriteRaw(scratch_ / ("export.xml." + pid + "-" + parts[i] + ".verimark-tmp").c_str(), "planted");
+    ExportTo(Wide(scratch_ / "export.xml"));
+    EXPECT_EQ(ReadWholeFile(scratch_ / "export.xml"), answer_);
+    for (int i = 0; i < 15; ++i)
+        EXPECT_EQ(ReadWholeFile(scratch_ / ("export.xml." + pid + "-" + parts[i] + ".verimark-tmp").c_str()), "planted");
+    EXPECT_EQ((scratch_ / ("export.xml." + pid + "-" + parts[15] + ".verimark-tmp").c_str()).Attributes(),
+              INVALID_FILE_ATTRIBUTES);
 }
 
 // An elevated export follows no link on its way: not the folder itself, not one above it,
