@@ -2,20 +2,14 @@
 
 #include "compliance/SecuritySource.h"
 #include "errors/WindowsError.h"
-
-#include <array>
+#include "files/DirectoryAccess.h"
 
 bool IsTrustedAnswerOwner(std::wstring_view ownerSid, std::wstring_view processUserSid)
 {
-    static constexpr std::array<std::wstring_view, 2> accounts{
-        L"S-1-5-18",      // SYSTEM, which the agent's service runs as
-        L"S-1-5-32-544",  // the Administrators
-    };
-    for (std::wstring_view sid : accounts)
-        if (ownerSid == sid)
-            return true;
-    // The account this process runs as: no other ordinary account can give a file that owner.
-    return !processUserSid.empty() && ownerSid == processUserSid;
+    // The accounts trusted with the exchange folders (SYSTEM, the agent's service; the
+    // Administrators; this process's own account), but not services': many programs that
+    // are not the agent run as those.
+    return !ownerSid.starts_with(L"S-1-5-80-") && IsTrustedAccount(ownerSid, processUserSid);
 }
 
 bool AnswerFromTrustedOwner(HANDLE file)

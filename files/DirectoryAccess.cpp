@@ -2,6 +2,7 @@
 
 #include "errors/LocalMemoryHolder.h"
 #include "errors/WindowsError.h"
+#include "files/DirectorySecurity.h"
 #include "text/Transcoding.h"
 
 #include <aclapi.h>
@@ -10,15 +11,6 @@
 #include <array>
 
 namespace {
-
-std::wstring SidText(PSID sid)
-{
-    LPWSTR text = nullptr;
-    if (!ConvertSidToStringSidW(sid, &text))
-        ThrowLastWindowsError();
-    const LocalMemoryHolder held(text);
-    return text;
-}
 
 // "DOMAIN\name (SID)" when the system knows the account, the SID alone otherwise.
 std::string Principal(PSID sid, const std::wstring& sidText)

@@ -11,15 +11,6 @@
 
 namespace {
 
-std::wstring SidText(PSID sid)
-{
-    LPWSTR text = nullptr;
-    if (!ConvertSidToStringSidW(sid, &text))
-        ThrowLastWindowsError();
-    const LocalMemoryHolder owner(text);
-    return text;
-}
-
 UniqueHandle ProcessToken()
 {
     HANDLE token = nullptr;
@@ -52,6 +43,15 @@ ProtectedDirectorySecurity::ProtectedDirectorySecurity()
     attributes_.nLength = sizeof attributes_;
     attributes_.lpSecurityDescriptor = descriptor;
     attributes_.bInheritHandle = FALSE;
+}
+
+std::wstring SidText(PSID sid)
+{
+    LPWSTR text = nullptr;
+    if (!ConvertSidToStringSidW(sid, &text))
+        ThrowLastWindowsError();
+    const LocalMemoryHolder owner(text);
+    return text;
 }
 
 bool ProcessIsElevated()

@@ -30,6 +30,8 @@ private:
 std::wstring ProtectedDirectoryDescriptorText(std::wstring_view userSid);
 
 bool ProcessIsElevated();
+// A SID in its text form ("S-1-5-18").
+std::wstring SidText(PSID sid);
 // The process's user as a SID string ("S-1-5-21-...").
 std::wstring ProcessUserSid();
 // The owner of an open object (the handle needs READ_CONTROL) as a SID string.

@@ -41,7 +41,7 @@ ScopedFixedNamePart::~ScopedFixedNamePart() { fixedPart = previous_; }
 
 std::string ScopedFixedNamePart::Next()
 {
-    const std::string& part = parts_.empty() ? std::string() : parts_[std::min(next_, parts_.size() - 1)];
-    ++next_;
-    return part;
+    if (parts_.empty())
+        return {};
+    return parts_[std::min(next_++, parts_.size() - 1)];
 }
